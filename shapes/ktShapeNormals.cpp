@@ -1,0 +1,3 @@
+// Placeholder: normal calculation is being written.
+#include "shapes/ktShape.h"
+void ktShape::calculateNormals() {}
