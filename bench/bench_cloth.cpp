@@ -1,0 +1,73 @@
+// Cost of the cloth's per-frame work without a display: one simulation step while the whole sheet
+// is falling (no knob pinned, every spring evaluated) and once it has settled (after 1000 steps),
+// the mesh pass, and building the application.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "demo/drapoApp.h"
+
+namespace {
+
+class BenchCloth final : public drapoApp {};
+
+// Steps 0 .. 99 from the start, cycled: the sheet is falling and all knobs are free throughout.
+void BM_StepFalling(benchmark::State& state) {
+    std::unique_ptr<BenchCloth> app(new BenchCloth), start(new BenchCloth);
+    int steps = 0;
+    for (auto _ : state) {
+        if (steps == 100) {
+            state.PauseTiming();
+            *app = *start;
+            steps = 0;
+            state.ResumeTiming();
+        }
+        app->step();
+        steps++;
+        benchmark::DoNotOptimize(app->thread[0].pos.z);
+    }
+    state.SetItemsProcessed(state.iterations() * drapoKnobs);
+}
+BENCHMARK(BM_StepFalling)->Unit(benchmark::kMicrosecond);
+
+void BM_StepSettled(benchmark::State& state) {
+    std::unique_ptr<BenchCloth> app(new BenchCloth);
+    for (int s = 0; s < 1000; s++) app->step();
+    for (auto _ : state) {
+        app->step();
+        benchmark::DoNotOptimize(app->thread[0].pos.z);
+    }
+    int pinned = 0;
+    for (const clothknob& knob : app->thread) pinned += knob.on_surf;
+    state.counters["pinned"] = pinned;
+    state.SetItemsProcessed(state.iterations() * drapoKnobs);
+}
+BENCHMARK(BM_StepSettled)->Unit(benchmark::kMicrosecond);
+
+void BM_UpdateMesh(benchmark::State& state) {
+    std::unique_ptr<BenchCloth> app(new BenchCloth);
+    for (int s = 0; s < 150; s++) app->step();
+    for (auto _ : state) {
+        app->updateMesh();
+        benchmark::DoNotOptimize(app->blanky->vertexList[0].z);
+    }
+    state.SetItemsProcessed(state.iterations() * drapoKnobs);
+}
+BENCHMARK(BM_UpdateMesh)->Unit(benchmark::kMicrosecond);
+
+// makeApp as main calls it. The object is destroyed and released again (its destructor is trivial);
+// its mesh cannot be, so memory grows by about 0.8 MB per iteration and the run is capped.
+void BM_MakeApp(benchmark::State& state) {
+    for (auto _ : state) {
+        ktApp* app = makeApp();
+        benchmark::DoNotOptimize(app);
+        state.PauseTiming();
+        drapoApp* cloth = static_cast<drapoApp*>(app);
+        cloth->~drapoApp();
+        ::operator delete(cloth);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MakeApp)->Unit(benchmark::kMicrosecond)->Iterations(100);
+
+}  // namespace

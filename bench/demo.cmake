@@ -1,0 +1,9 @@
+# Cloth benchmarks: the step, the mesh pass and construction (Google Benchmark), and a frame-rate
+# program that drives drapo's own display and idle callbacks (run it through scripts/with-xvfb.sh).
+add_executable(bench_cloth ${CMAKE_CURRENT_LIST_DIR}/bench_cloth.cpp)
+target_link_libraries(bench_cloth PRIVATE drapoapp benchmark::benchmark benchmark::benchmark_main)
+kt_warnings(bench_cloth)
+
+add_executable(bench_frames ${CMAKE_CURRENT_LIST_DIR}/bench_frames.cpp)
+target_link_libraries(bench_frames PRIVATE drapoapp)
+kt_warnings(bench_frames)

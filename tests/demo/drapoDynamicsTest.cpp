@@ -1,0 +1,255 @@
+// The simulation step: springs, contact and pinning, the stage calls and the fall of the sheet.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "clothTestUtil.h"
+
+namespace {
+
+const int centre = 5050;  // column 50, row 50: an interior knob at (1, 1)
+
+TEST(DrapoDynamics, FirstStepKeepsTheSpringsExactlyAtRest) {
+    auto app = makeCloth();
+    app->step();
+    const float z = app->thread[0].pos.z;
+    EXPECT_NEAR(z, 5.99892f, 1e-5f);
+    for (int k = 0; k < drapoKnobs; k++) {
+        const clothknob& knob = app->thread[k];
+        ASSERT_EQ(app->k1[k].x, 0.0f) << k;
+        ASSERT_EQ(app->k1[k].y, 0.0f) << k;
+        ASSERT_EQ(app->k1[k].z, 0.0f) << k;
+        ASSERT_EQ(knob.pos.x, static_cast<float>(k % 100 - 49)) << k;
+        ASSERT_EQ(knob.pos.y, static_cast<float>(k / 100 - 49)) << k;
+        ASSERT_EQ(knob.pos.z, z) << k;
+        ASSERT_EQ(knob.vel.x, 0.0f) << k;
+        ASSERT_NEAR(knob.vel.z, -0.009f, 1e-7f) << k;
+        ASSERT_FALSE(knob.on_surf) << k;
+    }
+    // The last evaluation (knob 9999) measured its two springs at exactly the rest length.
+    EXPECT_EQ(app->dist1, 1.0f);
+    EXPECT_EQ(app->dist3, 1.0f);
+    EXPECT_EQ(app->force.z, 0.0f);
+    EXPECT_EQ(app->i, drapoKnobs);
+}
+
+TEST(DrapoDynamics, SheetFallsAsOneAndThePlainPinsTheReliefInStep103) {
+    auto app = makeCloth();
+    const struct {
+        int step;
+        float z;
+    } figures[] = {{1, 5.99892f}, {100, 5.01720f}, {102, 4.99560f}};
+    int done = 0;
+    for (const auto& f : figures) {
+        while (done < f.step) app->step(), done++;
+        SCOPED_TRACE(f.step);
+        for (int k = 0; k < drapoKnobs; k++) {
+            ASSERT_NEAR(app->thread[k].pos.z, f.z, 2e-5f) << k;
+            ASSERT_FALSE(app->thread[k].on_surf) << k;
+        }
+    }
+    app->step();  // 103: the contact pass meets the relief, not yet the floor
+    int pinned = 0;
+    for (int k = 0; k < drapoKnobs; k++) {
+        const clothknob& knob = app->thread[k];
+        const bool overRelief =
+            app->surface(static_cast<float>(k % 100 - 49), static_cast<float>(k / 100 - 49)) == 5.0f;
+        ASSERT_EQ(knob.on_surf, overRelief) << k;
+        if (overRelief) {
+            pinned++;
+            ASSERT_EQ(knob.pos.z, 5.0f) << k;
+            ASSERT_EQ(knob.vel.z, 0.0f) << k;
+        } else {
+            ASSERT_LT(knob.pos.z, 4.9956f) << k;
+            ASSERT_GT(knob.pos.z, 4.0f) << k;
+        }
+    }
+    EXPECT_EQ(pinned, 1313);
+}
+
+TEST(DrapoDynamics, PinnedKnobsNeverMoveAndKeepTheirStages) {
+    auto app = makeCloth();
+    for (int s = 0; s < 103; s++) app->step();
+    auto before = makeCloth();
+    *before = *app;
+    for (int s = 0; s < 200; s++) app->step();
+    int pinned = 0, moved = 0;
+    for (int k = 0; k < drapoKnobs; k++) {
+        if (!before->thread[k].on_surf) {
+            moved += app->thread[k].pos.z != before->thread[k].pos.z;
+            continue;
+        }
+        pinned++;
+        const ktVec3f a = app->thread[k].pos, b = before->thread[k].pos;
+        ASSERT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z) << k;
+        ASSERT_TRUE(app->thread[k].on_surf);
+        for (auto stage : {&drapoApp::k1, &drapoApp::k2, &drapoApp::k3, &drapoApp::k4}) {
+            ASSERT_EQ((app.get()->*stage)[k].x, (before.get()->*stage)[k].x) << k;
+            ASSERT_EQ((app.get()->*stage)[k].z, (before.get()->*stage)[k].z) << k;
+        }
+    }
+    EXPECT_EQ(pinned, 1313);
+    EXPECT_GT(moved, 8000);  // the free knobs kept falling and draping meanwhile
+    for (int k = 0; k < drapoKnobs; k++) {
+        ASSERT_GE(app->thread[k].pos.z, 4.0f - 0.2f) << k;
+        ASSERT_TRUE(isFinite(app->thread[k].pos)) << k;
+    }
+}
+
+TEST(DrapoDynamics, ContactPinsOnlyKnobsStrictlyBelowTheTerrain) {
+    // The whole sheet is put at one height, so no spring pulls; knob 5049 starts at (0, 1) over the
+    // relief (height 5), knob 0 at (-49, -49) over the floor (height 4).
+    const struct {
+        float z;
+        bool reliefPinned, floorPinned;
+    } cases[] = {{5.00001f, false, false}, {5.0f, false, false},   {4.99999f, true, false},
+                 {4.0f, true, false},      {3.99999f, true, true}, {-7.0f, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.z);
+        auto app = makeCloth();
+        for (clothknob& knob : app->thread) {
+            knob.pos.z = c.z;
+            knob.vel.set(0.25f, -0.5f, -1.0f);
+        }
+        app->step();
+        const struct {
+            int index;
+            bool pinned;
+            float terrain;
+        } knobs[] = {{5049, c.reliefPinned, 5.0f}, {0, c.floorPinned, 4.0f}};
+        for (const auto& k : knobs) {
+            const clothknob& knob = app->thread[k.index];
+            EXPECT_EQ(knob.on_surf, k.pinned) << k.index;
+            if (k.pinned) {
+                EXPECT_EQ(knob.pos.z, k.terrain);
+                EXPECT_EQ(knob.vel.z, 0.0f);
+                EXPECT_EQ(knob.vel.x, 0.25f);  // kept, though never used again
+            } else {
+                EXPECT_LT(knob.pos.z, c.z);
+            }
+        }
+    }
+}
+
+// Records every rungef call; the step must reach it through the virtual slot.
+class RecordingCloth final : public drapoApp {
+public:
+    struct Call {
+        int knob;
+        const ktVec3f* store;
+        ktVec3f ref;
+    };
+    std::vector<Call> calls;
+    void rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int knob) override {
+        calls.push_back({knob, &vstore, ref});
+        drapoApp::rungef(P, vstore, ref, knob);
+    }
+};
+
+TEST(DrapoDynamics, FourEqualStagesPerFreeKnobThroughTheVirtualSlot) {
+    std::unique_ptr<RecordingCloth> app(new RecordingCloth);
+    app->calls.reserve(4 * drapoKnobs);
+    app->thread[3].on_surf = true;
+    app->thread[centre].pos.x += 0.5f;  // stretch two springs so the increments are not zero
+    const ktVec3f vel0 = app->thread[centre].vel;
+    app->step();
+
+    ASSERT_EQ(app->calls.size(), 4u * (drapoKnobs - 1));
+    for (size_t c = 0; c < app->calls.size(); c += 4) {
+        const int k = app->calls[c].knob;
+        ASSERT_NE(k, 3);
+        if (c > 0) {
+            ASSERT_EQ(k, app->calls[c - 1].knob + (k == 4 ? 2 : 1));
+        }
+        const ktVec3f* stores[] = {&app->k1[k], &app->k2[k], &app->k3[k], &app->k4[k]};
+        const ktVec3f refs[] = {app->zero, app->k1[k] / 2.0f, app->k2[k] / 2.0f, app->k3[k]};
+        for (int s = 0; s < 4; s++) {
+            const auto& call = app->calls[c + s];
+            ASSERT_EQ(call.knob, k);
+            ASSERT_EQ(call.store, stores[s]);
+            ASSERT_TRUE(call.ref.x == refs[s].x && call.ref.y == refs[s].y && call.ref.z == refs[s].z) << k;
+        }
+        for (const ktVec3f* v : {&app->k2[k], &app->k3[k], &app->k4[k]}) {
+            ASSERT_TRUE(v->x == app->k1[k].x && v->y == app->k1[k].y && v->z == app->k1[k].z) << k;
+        }
+    }
+    // The shifted knob: its left spring (1.5 long) pulls and its right one (0.5 long) pushes, both
+    // towards -x by 0.5; the row springs (sqrt(1.25) long) add their x components.
+    const ktVec3f k1 = app->k1[centre];
+    const double rowPart = 0.5 - 0.5 / std::sqrt(1.25);
+    EXPECT_NEAR(k1.x, 3.6 * (-1.0 - 2.0 * rowPart), 1e-5);
+    EXPECT_NEAR(k1.y, 0.0f, 1e-6f);
+    const ktVec3f expected = (vel0 + k1 + app->enviro) * 0.9f;
+    EXPECT_NEAR(app->thread[centre].vel.x, expected.x, 1e-5f);
+    EXPECT_NEAR(app->thread[centre].vel.z, expected.z, 1e-6f);
+}
+
+ktVec3f increment(drapoApp& app, int knob) {
+    ktVec3f v(99.0f, 99.0f, 99.0f);
+    app.rungef(app.thread, v, app.zero, knob);
+    return v;
+}
+
+TEST(DrapoDynamics, SpringIncrementPullsStretchedAndPushesCompressedNeighbours) {
+    // One neighbour moved along the axis that joins it to the knob; the others stay at rest.
+    const struct {
+        int knob, neighbour;
+        float dx, dy;  // neighbour's displacement
+        ktVec3f expected;
+    } cases[] = {
+        {centre, centre + 1, 1.0f, 0.0f, ktVec3f(3.6f, 0, 0)},      // right, 2.0 away: pulled
+        {centre, centre - 1, -1.0f, 0.0f, ktVec3f(-3.6f, 0, 0)},    // left, 2.0 away
+        {centre, centre - 100, 0.0f, -1.0f, ktVec3f(0, -3.6f, 0)},  // previous row
+        {centre, centre + 100, 0.0f, 1.0f, ktVec3f(0, 3.6f, 0)},    // next row
+        {centre, centre + 1, -0.5f, 0.0f, ktVec3f(-1.8f, 0, 0)},    // right, 0.5 away: pushed
+        {centre, centre + 100, 0.0f, -0.5f, ktVec3f(0, -1.8f, 0)},  // next row, 0.5 away
+        {0, 1, 1.0f, 0.0f, ktVec3f(3.6f, 0, 0)},                    // corner: right spring
+        {0, 100, 0.0f, 1.0f, ktVec3f(0, 3.6f, 0)},                  // corner: next-row spring
+        {99, 100, 5.0f, 5.0f, ktVec3f(0, 0, 0)},                    // 100 is not 99's neighbour
+        {99, 98, -1.0f, 0.0f, ktVec3f(-3.6f, 0, 0)},
+        {9999, 9899, 0.0f, -1.0f, ktVec3f(0, -3.6f, 0)},
+        {9999, 0, 3.0f, 3.0f, ktVec3f(0, 0, 0)},  // no wrap-around
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.knob << " <- " << c.neighbour);
+        auto app = makeCloth();
+        app->thread[c.neighbour].pos.x += c.dx;
+        app->thread[c.neighbour].pos.y += c.dy;
+        const ktVec3f v = increment(*app, c.knob);
+        EXPECT_NEAR(v.x, c.expected.x, 1e-5f);
+        EXPECT_NEAR(v.y, c.expected.y, 1e-5f);
+        EXPECT_EQ(v.z, 0.0f);
+    }
+}
+
+TEST(DrapoDynamics, CoincidentNeighboursExertNoForceAndNeverMakeNaN) {
+    const struct {
+        const char* name;
+        int knob;
+        ktVec3f place;  // where the knob is put
+        ktVec3f expected;
+    } cases[] = {
+        // On top of its right neighbour (2, 1): that spring vanishes, the left one (0, 1) is 2 away.
+        {"coincident", centre, ktVec3f(2.0f, 1.0f, 6.0f), ktVec3f(-3.6f, 0.0f, 0.0f)},
+        // 1e-30 from its left neighbour (0, 1): the length underflows to 0 in float.
+        {"underflow", centre, ktVec3f(1e-30f, 1.0f, 6.0f), ktVec3f(3.6f, 0.0f, 0.0f)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto app = makeCloth();
+        app->thread[c.knob].pos = c.place;
+        // Its previous- and next-row neighbours follow, so only the two row springs matter.
+        app->thread[c.knob - 100].pos.x = c.place.x;
+        app->thread[c.knob + 100].pos.x = c.place.x;
+        const ktVec3f v = increment(*app, c.knob);
+        EXPECT_NEAR(v.x, c.expected.x, 1e-5f);
+        EXPECT_EQ(v.y, 0.0f);
+        EXPECT_EQ(v.z, 0.0f);
+        for (int s = 0; s < 300; s++) app->step();
+        for (int k = 0; k < drapoKnobs; k++) {
+            ASSERT_TRUE(isFinite(app->thread[k].pos) && isFinite(app->thread[k].vel)) << k;
+        }
+    }
+}
+
+}  // namespace
