@@ -1,0 +1,135 @@
+// Window geometry requests: direct GLUT requests while the window is windowed, held back while it
+// leaves full screen (see ktuWindow.h for why). One window at a time holds a request.
+#include "framework/ktuWindow.h"
+
+#include <GL/freeglut.h>
+
+namespace {
+
+bool windowOpen = false;
+
+struct HeldGeometry {
+    bool active = false;
+    int window = 0;
+    bool hasSize = false;
+    int width = 0;
+    int height = 0;
+    bool hasPosition = false;
+    int x = 0;
+    int y = 0;
+    bool fullScreen = false;  // enter full screen again once the leave has gone through
+};
+
+HeldGeometry held;
+// Bumped whenever the held request is replaced or dropped, so that stale timer ticks do nothing.
+int heldGeneration = 0;
+// Polling interval while waiting for the window to leave full screen.
+const unsigned int pollMilliseconds = 1;
+
+int atLeastOnePixel(int size) { return size < 1 ? 1 : size; }
+
+// Without a window manager freeglut offsets the full-screen window by its windowed position;
+// starting from the screen's origin makes it cover the screen exactly.
+void enterFullScreen() {
+    glutPositionWindow(0, 0);
+    glutFullScreen();
+}
+
+void heldRequestTick(int generation);
+
+void armTimer(unsigned int delay) { glutTimerFunc(delay, heldRequestTick, heldGeneration); }
+
+// Issues the held geometry if its window has left full screen; otherwise asks again to leave
+// (a leave asked for before freeglut processed an earlier enter is otherwise lost). Returns true
+// when nothing is held any more.
+bool issueIfWindowed() {
+    if (!held.active) return true;
+    int previous = glutGetWindow();
+    if (previous != held.window) glutSetWindow(held.window);
+    bool issued = false;
+    if (glutGet(GLUT_FULL_SCREEN)) {
+        glutLeaveFullScreen();
+    } else {
+        if (held.hasSize) glutReshapeWindow(held.width, held.height);
+        if (held.hasPosition) glutPositionWindow(held.x, held.y);
+        if (held.fullScreen) enterFullScreen();
+        held = HeldGeometry();
+        heldGeneration++;
+        issued = true;
+    }
+    if (previous != 0 && previous != glutGetWindow()) glutSetWindow(previous);
+    return issued;
+}
+
+void heldRequestTick(int generation) {
+    if (generation != heldGeneration) return;
+    if (!issueIfWindowed()) armTimer(pollMilliseconds);
+}
+
+// Starts holding for the current window, or keeps holding if a request is already held for it.
+// Returns false when the window is windowed and nothing is held: the caller requests directly.
+bool holdForCurrentWindow() {
+    int window = glutGetWindow();
+    if (held.active && held.window == window) return true;
+    if (!glutGet(GLUT_FULL_SCREEN)) return false;
+    held = HeldGeometry();
+    held.active = true;
+    held.window = window;
+    heldGeneration++;
+    glutLeaveFullScreen();
+    armTimer(0);
+    return true;
+}
+
+}  // namespace
+
+void ktuWindowMarkOpen() { windowOpen = true; }
+
+bool ktuWindowIsOpen() { return windowOpen; }
+
+void ktuRequestWindowSize(int width, int height) {
+    if (!windowOpen) return;
+    // X rejects a zero or negative size with a fatal protocol error.
+    width = atLeastOnePixel(width);
+    height = atLeastOnePixel(height);
+    if (holdForCurrentWindow()) {
+        held.fullScreen = false;  // the latest request wins
+        held.hasSize = true;
+        held.width = width;
+        held.height = height;
+    } else {
+        glutReshapeWindow(width, height);
+    }
+}
+
+void ktuRequestWindowPosition(int x, int y) {
+    if (!windowOpen) return;
+    if (held.active && held.window == glutGetWindow()) {
+        held.fullScreen = false;
+        held.hasPosition = true;
+        held.x = x;
+        held.y = y;
+    } else {
+        glutPositionWindow(x, y);
+    }
+}
+
+void ktuRequestFullScreen() {
+    if (!windowOpen) return;
+    if (held.active && held.window == glutGetWindow()) {
+        // A leave is still on its way: the held geometry is dropped and full screen is asked for
+        // again once the window is out.
+        HeldGeometry entering;
+        entering.active = true;
+        entering.window = held.window;
+        entering.fullScreen = true;
+        held = entering;
+        return;
+    }
+    enterFullScreen();
+}
+
+void ktuIssueHeldWindowRequest() {
+    if (!windowOpen) return;
+    issueIfWindowed();
+}
