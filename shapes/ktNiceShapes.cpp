@@ -2,7 +2,24 @@
 // N - 1 triangle strips, each zigzagging between rows i and i + 1 and ended by -1.
 #include "shapes/ktNiceShapes.h"
 
+#include <climits>
+
+namespace {
+
+// A grid whose vertex or index count an int cannot hold, or with a negative dimension, has no
+// vertices: its addressing would overflow, and N * M of two negative sizes is no grid at all.
+bool gridFits(int rows, int columns) {
+    if (rows < 0 || columns < 0) return false;
+    const long long vertices = static_cast<long long>(rows) * columns;
+    const long long indices = rows > 1 ? (static_cast<long long>(rows) - 1) * (2LL * columns + 1) : 0;
+    return vertices <= INT_MAX && indices <= INT_MAX;
+}
+
+}  // namespace
+
 ktMeshShape::ktMeshShape(int rows, int columns) : ktShape(true, true, true), N(rows), M(columns) {
+    drawStyle = 5;  // GL_TRIANGLE_STRIP
+    if (!gridFits(N, M)) return;
     for (int k = 0; k < N * M; k++) addPoint(0.0f, 0.0f, 0.0f);
     for (int i = 0; i < N; i++) {
         for (int j = 0; j < M; j++) {
@@ -17,5 +34,4 @@ ktMeshShape::ktMeshShape(int rows, int columns) : ktShape(true, true, true), N(r
         }
         addIndex(-1);
     }
-    drawStyle = 5;  // GL_TRIANGLE_STRIP
 }

@@ -8,7 +8,8 @@ const char* const ktMsgAddIndexOutOfBounds = "addIndex warning: added index is o
 const char* const ktMsgSetVertexOutOfBounds = "setVertex: index is out of bounds\n";
 const char* const ktMsgSetVertexColorDisabled = "setVertexColor: vertex color is not enabled in shape\n";
 const char* const ktMsgSetVertexColorOutOfBounds = "setVertexColor: index is out of bounds\n";
-const char* const ktMsgDrawEmptyIndexList = "ktShape::draw: no shape is drawing because index list is empty\n";
+const char* const ktMsgDrawEmptyIndexList =
+    "ktShape::draw: no shape is drawing because index list is empty\n";
 const char* const ktMsgNormalsDisabled = "calculateNormals: vertex normals are not enabled\n";
 const char* const ktMsgRecordDamaged = "readFromFile: shape record is damaged\n";
 const char* const ktMsgRecordNotWritten = "writeToFile: shape record was not fully written\n";
@@ -105,21 +106,25 @@ void ktShape::addIndex(int index) {
     indexListLength++;
 }
 
-// The enable operations size a list to listLength. A list that was already on holds exactly
-// listLength entries and keeps them all. A list that was off has not followed the additions since
-// (its block may be stale or of another length), so every entry takes addPoint's default.
+// The enable operations size a list to listLength entries, also when its flag is already on (a
+// caller that changed listLength, such as reading a record, relies on that). A list that was on
+// keeps its entries, as a resize keeps the ones a block already had. A list that was off has not
+// followed the additions since (its block may be stale or of another length), so every entry
+// takes addPoint's default.
 void ktShape::enablePerVertexColors() {
-    if (enableVertexColors) return;
+    const bool wasOn = enableVertexColors;
     enableVertexColors = true;
     colorList = resizeList(colorList, listLength);
+    if (wasOn) return;
     for (int v = 0; v < listLength; v++) colorList[v].set(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void ktShape::enablePerVertexNormals() {
-    if (enableVertexNormals) return;
+    const bool wasOn = enableVertexNormals;
     enableVertexNormals = true;
     normalList = resizeList(normalList, listLength);
     normalCountList = resizeList(normalCountList, listLength);
+    if (wasOn) return;
     for (int v = 0; v < listLength; v++) {
         normalList[v].set(0.0f, 0.0f, 1.0f);
         normalCountList[v] = 0;
@@ -127,8 +132,9 @@ void ktShape::enablePerVertexNormals() {
 }
 
 void ktShape::enablePerVertexTextureCoords() {
-    if (enableVertexTextureCoords) return;
+    const bool wasOn = enableVertexTextureCoords;
     enableVertexTextureCoords = true;
     textureCoordList = resizeList(textureCoordList, listLength);
+    if (wasOn) return;
     for (int v = 0; v < listLength; v++) textureCoordList[v].set(0.0f, 0.0f, 0.0f);
 }

@@ -1,3 +1,124 @@
-// Placeholder: shape drawing is being written.
+// ktShape::draw: places the shape on the software transform stack, computes the world position of
+// every vertex (and its window position while picking is on), refreshes per-vertex normals, and
+// sends the world positions to OpenGL in immediate mode. The shape's own translation, rotation and
+// scale therefore never reach OpenGL's matrices; the caller's modelview applies on top. Window
+// positions use the camera captured last by ktTransformsCaptureCamera (origin bottom-left).
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "math/ktTransforms.h"
 #include "shapes/ktShape.h"
-void ktShape::draw() {}
+#include "shapes/ktShapeDrawPasses.h"
+
+namespace {
+
+// Pushes the shape's transforms in the given order. Each call post-multiplies the top of the
+// stack, so the transform called last acts on the vertex first. Unknown orders apply nothing.
+void applyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const ktVec3f& s) {
+    switch (order) {
+        case kt_T_S_R:
+            ktTranslatef(t.x, t.y, t.z);
+            ktScalef(s.x, s.y, s.z);
+            ktRotatef(r.x, r.y, r.z, r.w);
+            break;
+        case kt_T_R_S:
+            ktTranslatef(t.x, t.y, t.z);
+            ktRotatef(r.x, r.y, r.z, r.w);
+            ktScalef(s.x, s.y, s.z);
+            break;
+        case kt_R_S_T:
+            ktRotatef(r.x, r.y, r.z, r.w);
+            ktScalef(s.x, s.y, s.z);
+            ktTranslatef(t.x, t.y, t.z);
+            break;
+        case kt_R_T_S:
+            ktRotatef(r.x, r.y, r.z, r.w);
+            ktTranslatef(t.x, t.y, t.z);
+            ktScalef(s.x, s.y, s.z);
+            break;
+        case kt_S_R_T:
+            ktScalef(s.x, s.y, s.z);
+            ktRotatef(r.x, r.y, r.z, r.w);
+            ktTranslatef(t.x, t.y, t.z);
+            break;
+        case kt_S_T_R:
+            ktScalef(s.x, s.y, s.z);
+            ktTranslatef(t.x, t.y, t.z);
+            ktRotatef(r.x, r.y, r.z, r.w);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+// World positions: every vertex through the top of the stack. The matrix is copied into a local
+// first so that it stays in registers while the loop stores floats (which could otherwise alias the
+// global stack); the arithmetic is ktTransformToReal's own, so the results are bit-identical.
+void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count) {
+    const ktMatrix4f top = *getCurrentMatrix();
+    for (int i = 0; i < count; i++) top.transform3(&own[i], &world[i]);
+}
+
+// Window positions of world points with the captured camera: the same operations, in the same
+// order and precision, as ktTransformRealToScreen, with the camera held in locals for the loop.
+void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count) {
+    const ktMatrix4f camera = cameraMatrix;
+    const int vx = view[0], vy = view[1], vw = view[2], vh = view[3];
+    for (int i = 0; i < count; i++) {
+        const float v[4] = {world[i].x, world[i].y, world[i].z, 1.0f};
+        float c[4];
+        camera.transform4(v, c);
+        window[i].x = static_cast<float>((c[0] / c[3] + 1.0) * vw * 0.5 + vx);
+        window[i].y = static_cast<float>((c[1] / c[3] + 1.0) * vh * 0.5 + vy);
+        window[i].z = static_cast<float>((1.0 + c[2]) * 0.5);
+    }
+}
+
+void ktShape::draw() {
+    ktPushMatrix();
+    applyTransforms(transformOrder, Translation, Rotation, Scale);
+    space.set(getCurrentMatrix());
+
+    const int vertexCount = listLength;
+    ktShapeWorldPositions(vertexList, absVertexList, vertexCount);
+    if (enablePicking) ktShapeWindowPositions(absVertexList, screenVertexList, vertexCount);
+    if (enableVertexNormals) calculateNormals();
+
+    if (enableIndex && indexListLength == 0) std::fputs(ktMsgDrawEmptyIndexList, stdout);
+
+    // Locals, so that the opaque OpenGL calls do not force the fields to be reloaded per vertex.
+    const GLenum mode = drawStyle;
+    const int* const indices = enableIndex ? indexList : nullptr;
+    const int count = enableIndex ? indexListLength : vertexCount;
+    const ktVec3f* const positions = absVertexList;
+    const ktVec3f* const normals = enableVertexNormals ? normalList : nullptr;
+    const ktVec4f* const colors = enableVertexColors ? colorList : nullptr;
+    // Texture coordinates go with every vertex while they are on, whether or not per-vertex
+    // normals are: a textured shape without them would otherwise lose its texture silently.
+    const ktVec3f* const texCoords = enableVertexTextureCoords ? textureCoordList : nullptr;
+
+    // The shape-wide colour and normal hold for every vertex that does not bring its own.
+    glBegin(mode);
+    glColor4f(Color.x, Color.y, Color.z, Color.w);
+    glNormal3f(Normal.x, Normal.y, Normal.z);
+    for (int k = 0; k < count; k++) {
+        const int v = indices != nullptr ? indices[k] : k;
+        if (v == -1) {
+            // A new primitive; OpenGL keeps the current colour and normal across the break.
+            glEnd();
+            glBegin(mode);
+            continue;
+        }
+        // An index the vertex list does not hold names nothing and is left out.
+        if (static_cast<unsigned>(v) >= static_cast<unsigned>(vertexCount)) continue;
+        if (texCoords != nullptr) glTexCoord2f(texCoords[v].x, texCoords[v].y);
+        if (normals != nullptr) glNormal3f(normals[v].x, normals[v].y, normals[v].z);
+        if (colors != nullptr) glColor4f(colors[v].x, colors[v].y, colors[v].z, colors[v].w);
+        glVertex3f(positions[v].x, positions[v].y, positions[v].z);
+    }
+    glEnd();
+    ktPopMatrix();
+}
