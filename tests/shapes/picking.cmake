@@ -1,0 +1,8 @@
+# Picking and the shape record.
+kt_add_test(NAME test_pick SOURCES test_pick.cpp)
+
+# The record tests also replay every input in tests/fuzz/regressions and the seed corpus through
+# the same checks the fuzzer applies.
+kt_add_test(NAME test_record
+  SOURCES test_record.cpp test_record_regressions.cpp ${PROJECT_SOURCE_DIR}/tests/fuzz/ktRecordCheck.cpp)
+target_compile_definitions(test_record PRIVATE KT_FUZZ_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/fuzz")
