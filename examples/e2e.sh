@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# End-to-end test of the picker example on a real X server (run it through scripts/with-xvfb.sh when there
+# is no display). Moves the pointer with xdotool and reads screenshots (ImageMagick) pixel by pixel:
+# the shape under the pointer, and only that shape, shows the hover colour; a dragged rectangle selects the
+# shapes wholly inside it; 's' saves the shapes, 'l' loads them back, a truncated file is refused with the
+# shape-record message while the program keeps running; Escape ends it with status 0.
+# Usage: e2e.sh PATH/TO/picker
+set -u
+picker=${1:?usage: e2e.sh PATH/TO/picker}
+for tool in xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "e2e_picker: $tool is not installed"; exit 2; }
+done
+
+work=$(mktemp -d /tmp/kt-picker.XXXXXX)
+record="$work/shapes.ktrec"
+log="$work/picker.log"
+shot="$work/shot.png"
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+fatal() {
+  echo "FAIL: $*"
+  echo "--- program output:"; cat "$log"
+  exit 1
+}
+
+hover='#FFFF00'     # the program's colour for the shape under the pointer
+selected='#00FFFF'  # its colour for the shapes inside the dragged rectangle
+
+"$picker" "$record" >"$log" 2>&1 &
+pid=$!
+wid=$(timeout 20 xdotool search --sync --name '^ktu$' | head -n 1)
+[ -n "$wid" ] || fatal "no window titled ktu appeared"
+
+# Window geometry: the program's positions are window pixels with the origin at the bottom-left.
+geometry() { eval "$(xdotool getwindowgeometry --shell "$wid")"; winX=$X; winY=$Y; winW=$WIDTH; winH=$HEIGHT; }
+row() { echo $((winY + winH - 1 - $1)); }                 # screenshot row of window y
+point() { xdotool mousemove --window "$wid" "$1" $((winH - 1 - $2)); }
+
+snap() { import -window root "$shot" 2>/dev/null; }
+# pixel X Y: hex colour of window pixel (X, Y) in the last screenshot.
+pixel() { convert "$shot" -format "%[hex:p{$((winX + $1)),$(row "$2")}]" info: 2>/dev/null; }
+# spread COLOUR: "count left bottom right top" of the pixels of exactly that colour, in window pixels.
+spread() {
+  local count box w h x y
+  read -r count box < <(convert "$shot" -alpha off -fill black +opaque "$1" -fill white -opaque "$1" \
+    -format '%[fx:round(mean*w*h)] %@' info: 2>/dev/null)
+  if [ "${count:-0}" -eq 0 ]; then echo 0; return; fi
+  IFS='x+' read -r w h x y <<<"$box"
+  echo "$count $((x - winX)) $((winY + winH - 1 - (y + h - 1))) $((x - winX + w - 1)) $((winY + winH - 1 - y))"
+}
+# wait_for COLOUR WANT: takes screenshots until the colour is present (WANT=1) or absent (WANT=0).
+wait_for() {
+  local n s
+  for n in $(seq 50); do
+    snap
+    s=$(spread "$1")
+    if [ "$2" = 1 ] && [ "${s%% *}" != 0 ]; then return 0; fi
+    if [ "$2" = 0 ] && [ "$s" = 0 ]; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+# inside "count l b r t" L B R T: is the box within the bounds, a margin of 6 pixels allowed for wide lines
+# and points?
+inside() {
+  local count l b r t
+  read -r count l b r t <<<"$1"
+  [ "$l" -ge $(($2 - 6)) ] && [ "$b" -ge $(($3 - 6)) ] && [ "$r" -le $(($4 + 6)) ] && [ "$t" -le $(($5 + 6)) ]
+}
+wait_log() {  # wait_log TEXT: waits until the program has printed the line
+  local n
+  for n in $(seq 50); do grep -qxF "$1" "$log" && return 0; sleep 0.1; done
+  return 1
+}
+
+# Ready once full screen and drawing: the house's middle shows its own colour.
+for n in $(seq 100); do
+  geometry
+  snap
+  [ "$winW" -ge 640 ] && [ "$winH" -ge 480 ] && [ "$(pixel 100 110)" != 000000 ] && break
+  sleep 0.1
+done
+[ "$(pixel 100 110)" != 000000 ] || fatal "the shapes were not drawn (window ${winW}x${winH})"
+[ "$(spread "$hover")" = 0 ] || fail "hover colour on screen before the pointer reached a shape"
+
+# Pointer over each shape: name, pointer position, a pixel that must turn to the hover colour, the shape's
+# bounds (left bottom right top).
+while read -r name px py probeX probeY l b r t; do
+  point "$px" "$py"
+  if ! wait_for "$hover" 1; then fail "$name: no hover colour with the pointer at ($px, $py)"; continue; fi
+  [ "$(pixel "$probeX" "$probeY")" = FFFF00 ] || fail "$name: ($probeX, $probeY) is $(pixel "$probeX" "$probeY"), not the hover colour"
+  s=$(spread "$hover")
+  inside "$s" "$l" "$b" "$r" "$t" || fail "$name: hover colour outside the shape's bounds: $s"
+done <<'CASES'
+house-triangles  100 110  100 110   40  60 160 220
+ribbon-strip     215 100  215 100  200  60 320 160
+disc-fan         440 120  440 120  380  60 500 180
+zigzag-lines      65 340   65 340   40 300 240 380
+stars-points     302 303  300 300  300 300 420 380
+CASES
+
+point 600 450
+wait_for "$hover" 0 || fail "hover colour stays with the pointer over no shape"
+
+# Drag a rectangle around the house and the ribbon: both, and nothing else, turn to the selection colour.
+xdotool mousemove --window "$wid" 20 $((winH - 1 - 40)) mousedown 1 \
+  mousemove --window "$wid" 200 $((winH - 1 - 150)) mousemove --window "$wid" 340 $((winH - 1 - 240)) mouseup 1
+if wait_for "$selected" 1; then
+  [ "$(pixel 100 110)" = 00FFFF ] || fail "selection: the house is not selected"
+  [ "$(pixel 215 100)" = 00FFFF ] || fail "selection: the ribbon is not selected"
+  inside "$(spread "$selected")" 40 60 320 220 || fail "selection colour outside the house and ribbon: $(spread "$selected")"
+else
+  fail "selection: nothing selected by the dragged rectangle"
+fi
+
+# Save, then load the good file.
+xdotool key s
+wait_log "picker: saved 5 shapes to $record" || fail "save: no confirmation"
+# Five records: a header of 86 bytes each; 5 + 8 + 14 + 5 + 12 vertices of 12 bytes; 9 indices of 4 bytes.
+size=$(stat -c %s "$record" 2>/dev/null || echo 0)
+[ "$size" -eq $((5 * 86 + 44 * 12 + 9 * 4)) ] || fail "save: the file holds $size bytes"
+xdotool key l
+wait_log "picker: loaded 5 shapes from $record" || fail "load: no confirmation"
+wait_for "$selected" 0 || fail "load: the selection was not cleared"
+
+# Damage the file and load it: refused with the record's message, shapes unchanged, program running.
+truncate -s 500 "$record"
+xdotool key l
+wait_log "readFromFile: shape record is damaged" || fail "damaged file: no message"
+wait_log "picker: $record not loaded, shapes unchanged" || fail "damaged file: not refused"
+[ "$(grep -cxF 'readFromFile: shape record is damaged' "$log")" -eq 1 ] || fail "damaged file: message count"
+kill -0 "$pid" 2>/dev/null || fatal "the program ended after loading a damaged file"
+point 440 120
+wait_for "$hover" 1 && [ "$(pixel 440 120)" = FFFF00 ] || fail "after the damaged load the disc is not picked"
+
+# Escape ends the program with status 0.
+xdotool key Escape
+for n in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then fatal "Escape did not end the program"; fi
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "exit status $status after Escape"
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- program output:"; cat "$log"
+  echo "e2e_picker: $failures failure(s)"
+  exit 1
+fi
+echo "e2e_picker: passed"

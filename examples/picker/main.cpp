@@ -1,0 +1,12 @@
+// picker: opens the framework, makes the application object and hands control to it. The one
+// optional argument is the shape-record file that 's' writes and 'l' reads.
+#include "pickerApp.h"
+#include "framework/ktu.h"
+
+int main(int argc, char** argv) {
+    if (argc > 1) pickerRecordPath = argv[1];
+    ktuOpen();
+    ktApp* app = makeApp();
+    app->selfStart();  // runs the GLUT main loop; Escape ends the process with status 0
+    return 0;
+}
