@@ -1,7 +1,7 @@
 // picker: opens the framework, makes the application object and hands control to it. The one
 // optional argument is the shape-record file that 's' writes and 'l' reads.
-#include "pickerApp.h"
 #include "framework/ktu.h"
+#include "pickerApp.h"
 
 int main(int argc, char** argv) {
     if (argc > 1) pickerRecordPath = argv[1];

@@ -156,7 +156,8 @@ void pickerApp::mouseUp(float x, float y, int button) {
     dragging = false;
     float left = std::fmin(dragStartX, x), right = std::fmax(dragStartX, x);
     float bottom = std::fmin(dragStartY, y), top = std::fmax(dragStartY, y);
-    for (int i = 0; i < shapeCount; ++i) selected[i] = shapes[i]->shapeInRect(left, bottom, right, top, false);
+    for (int i = 0; i < shapeCount; ++i)
+        selected[i] = shapes[i]->shapeInRect(left, bottom, right, top, false);
 }
 
 void pickerApp::keyDown(char key) {

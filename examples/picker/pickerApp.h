@@ -24,11 +24,11 @@ public:
 
 private:
     static const int shapeCount = 5;
-    ktShape* shapes[shapeCount];   // what is on screen, in record order
-    ktShape* spares[shapeCount];   // a load reads into these first; they swap in when all records are whole
-    int hovered;                   // index of the shape under the pointer, -1 for none
-    bool selected[shapeCount];     // shapes inside the last dragged rectangle
-    bool dragging;                 // a button is held: the rectangle below is being dragged
+    ktShape* shapes[shapeCount];  // what is on screen, in record order
+    ktShape* spares[shapeCount];  // a load reads into these first; they swap in when all records are whole
+    int hovered;                  // index of the shape under the pointer, -1 for none
+    bool selected[shapeCount];    // shapes inside the last dragged rectangle
+    bool dragging;                // a button is held: the rectangle below is being dragged
     float dragStartX, dragStartY, dragEndX, dragEndY;
 
     void save();
