@@ -19,11 +19,17 @@ void ktMatrix4f::setIdentity() {
 }
 
 void ktMatrix4f::multiply(const float a[4][4], const float b[4][4], float c[4][4]) {
+    // Each entry is summed from 0 in k order; the result goes to c only once every product has
+    // been read, so an aliased output cannot corrupt its own input.
+    float product[4][4];
     for (int i = 0; i < 4; i++)
-        for (int j = 0; j < 4; j++) c[i][j] = 0.0f;
+        for (int j = 0; j < 4; j++) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; k++) sum += a[i][k] * b[k][j];
+            product[i][j] = sum;
+        }
     for (int i = 0; i < 4; i++)
-        for (int j = 0; j < 4; j++)
-            for (int k = 0; k < 4; k++) c[i][j] += a[i][k] * b[k][j];
+        for (int j = 0; j < 4; j++) c[i][j] = product[i][j];
 }
 
 // Rotation by `angle` radians about (x, y, z), right-handed. The axis need not be unit length;
@@ -44,7 +50,7 @@ void ktMatrix4f::rotgen(float x, float y, float z, float angle) {
                      {t * x * y + s * z, t * y * y + c, t * y * z - s * x, 0.0f},
                      {t * x * z - s * y, t * y * z + s * x, t * z * z + c, 0.0f},
                      {0.0f, 0.0f, 0.0f, 1.0f}};
-    // multiply() clears its output first, so the current matrix is copied aside.
+    // The current matrix is copied to a local scratch matrix (no shared state), then M <- M * R.
     ktMatrix4f temp;
     temp.set(this);
     multiply(temp.m, r, m);

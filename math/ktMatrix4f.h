@@ -19,21 +19,24 @@ public:
     void set(const float src[4][4]);
     void setIdentity();
 
-    // Affine image of a point (w = 1); row 3 is ignored and nothing is divided.
-    // `in` and `out` must be different vectors.
+    // Affine image of a point (w = 1); row 3 is ignored and nothing is divided. The input is read
+    // into locals before anything is written, so `in` and `out` may be the same vector.
     void transform3(const ktVec3f* in, ktVec3f* out) const {
-        out->x = m[0][0] * in->x + m[0][1] * in->y + m[0][2] * in->z + m[0][3];
-        out->y = m[1][0] * in->x + m[1][1] * in->y + m[1][2] * in->z + m[1][3];
-        out->z = m[2][0] * in->x + m[2][1] * in->y + m[2][2] * in->z + m[2][3];
+        const float x = in->x, y = in->y, z = in->z;
+        out->x = m[0][0] * x + m[0][1] * y + m[0][2] * z + m[0][3];
+        out->y = m[1][0] * x + m[1][1] * y + m[1][2] * z + m[1][3];
+        out->z = m[2][0] * x + m[2][1] * y + m[2][2] * z + m[2][3];
     }
-    // Full 4-component product, no division by w. `in` and `out` must be different arrays.
+    // Full 4-component product, no division by w. `in` and `out` may be the same array.
     void transform4(const float* in, float* out) const {
+        const float v[4] = {in[0], in[1], in[2], in[3]};
         for (int r = 0; r < 4; r++) {
-            out[r] = m[r][0] * in[0] + m[r][1] * in[1] + m[r][2] * in[2] + m[r][3] * in[3];
+            out[r] = m[r][0] * v[0] + m[r][1] * v[1] + m[r][2] * v[2] + m[r][3] * v[3];
         }
     }
 
-    // c = a * b. c is cleared first, so it must not share storage with a or b.
+    // c = a * b, accumulated in a local and then stored, so c may share storage with a or b
+    // (multiply(m, x, m) gives m * x).
     static void multiply(const float a[4][4], const float b[4][4], float c[4][4]);
 
     void rotgen(float x, float y, float z, float angle);

@@ -29,7 +29,7 @@ void ktScalef(float sx, float sy, float sz);
 ktMatrix4f* getCurrentMatrix();
 void ktTransformsCaptureCamera();
 
-// Point through the top matrix; `in` and `out` must be different vectors.
+// Point through the top matrix (affine image, row 3 ignored); `in` and `out` may be the same vector.
 inline void ktTransformToReal(ktVec3f& in, ktVec3f& out) {
     ktMatrixStack[ktMatrixHeight].transform3(&in, &out);
 }

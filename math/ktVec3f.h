@@ -17,14 +17,34 @@ public:
     ktVec3f(float ax, float ay, float az) : x(ax), y(ay), z(az) {}
     ktVec3f(const ktVec3f&) = default;
 
-    void set(float ax, float ay, float az) { x = ax; y = ay; z = az; }
+    void set(float ax, float ay, float az) {
+        x = ax;
+        y = ay;
+        z = az;
+    }
 
     // Assignment returns nothing, so chains such as `a = b = c` do not compile.
-    void operator=(ktVec3f o) { x = o.x; y = o.y; z = o.z; }
-    void operator+=(ktVec3f o) { x += o.x; y += o.y; z += o.z; }
-    void operator*=(float s) { x *= s; y *= s; z *= s; }
+    void operator=(ktVec3f o) {
+        x = o.x;
+        y = o.y;
+        z = o.z;
+    }
+    void operator+=(ktVec3f o) {
+        x += o.x;
+        y += o.y;
+        z += o.z;
+    }
+    void operator*=(float s) {
+        x *= s;
+        y *= s;
+        z *= s;
+    }
     // No test for zero: dividing by 0 yields IEEE infinities or NaN.
-    void operator/=(float s) { x /= s; y /= s; z /= s; }
+    void operator/=(float s) {
+        x /= s;
+        y /= s;
+        z /= s;
+    }
 
     float dot(const ktVec3f& o) const { return x * o.x + y * o.y + z * o.z; }
     // Right-handed: this x o.

@@ -11,7 +11,12 @@ public:
     float w;
 
     ktVec4f() : x(0.0f), y(0.0f), z(0.0f), w(0.0f) {}
-    void set(float ax, float ay, float az, float aw) { x = ax; y = ay; z = az; w = aw; }
+    void set(float ax, float ay, float az, float aw) {
+        x = ax;
+        y = ay;
+        z = az;
+        w = aw;
+    }
 };
 
 #endif
