@@ -115,6 +115,7 @@ TEST(ShapeNormals, DisabledNormalsReportAndKeepTheLists) {
 
 TEST(ShapeNormals, FlatMeshStripsFaceDownEverywhere) {
     ktMeshShape mesh(100, 100);
+    ASSERT_EQ(mesh.indexListLength, 19899);
     for (int v = 0; v < mesh.listLength; v++) mesh.absVertexList[v] = mesh.vertexList[v];
     mesh.calculateNormals();
     long long faces = 0;
