@@ -18,6 +18,9 @@ struct HeldGeometry {
     int x = 0;
     int y = 0;
     bool fullScreen = false;  // enter full screen again once the leave has gone through
+    int heldWidth = 0;        // the window's reported size when the hold began
+    int heldHeight = 0;
+    int heldAt = 0;  // GLUT_ELAPSED_TIME when the hold began
 };
 
 HeldGeometry held;
@@ -25,6 +28,8 @@ HeldGeometry held;
 int heldGeneration = 0;
 // Polling interval while waiting for the window to leave full screen.
 const unsigned int pollMilliseconds = 1;
+// Longest wait for the restored size to be reported before entering full screen again.
+const int restoreReportMilliseconds = 250;
 
 int atLeastOnePixel(int size) { return size < 1 ? 1 : size; }
 
@@ -47,9 +52,14 @@ bool issueIfWindowed() {
     int previous = glutGetWindow();
     if (previous != held.window) glutSetWindow(held.window);
     bool issued = false;
+    // freeglut marks the window windowed before the restored size is reported, and ignores a
+    // full-screen request made in between, the window still looking full-screen sized.
+    bool restoreReported = glutGet(GLUT_WINDOW_WIDTH) != held.heldWidth ||
+                           glutGet(GLUT_WINDOW_HEIGHT) != held.heldHeight ||
+                           glutGet(GLUT_ELAPSED_TIME) - held.heldAt > restoreReportMilliseconds;
     if (glutGet(GLUT_FULL_SCREEN)) {
         glutLeaveFullScreen();
-    } else {
+    } else if (!held.fullScreen || restoreReported) {
         if (held.hasSize) glutReshapeWindow(held.width, held.height);
         if (held.hasPosition) glutPositionWindow(held.x, held.y);
         if (held.fullScreen) enterFullScreen();
@@ -75,6 +85,9 @@ bool holdForCurrentWindow() {
     held = HeldGeometry();
     held.active = true;
     held.window = window;
+    held.heldWidth = glutGet(GLUT_WINDOW_WIDTH);
+    held.heldHeight = glutGet(GLUT_WINDOW_HEIGHT);
+    held.heldAt = glutGet(GLUT_ELAPSED_TIME);
     heldGeneration++;
     glutLeaveFullScreen();
     armTimer(0);
@@ -119,9 +132,9 @@ void ktuRequestFullScreen() {
     if (held.active && held.window == glutGetWindow()) {
         // A leave is still on its way: the held geometry is dropped and full screen is asked for
         // again once the window is out.
-        HeldGeometry entering;
-        entering.active = true;
-        entering.window = held.window;
+        HeldGeometry entering = held;
+        entering.hasSize = false;
+        entering.hasPosition = false;
         entering.fullScreen = true;
         held = entering;
         return;
