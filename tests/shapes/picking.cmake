@@ -6,3 +6,6 @@ kt_add_test(NAME test_pick SOURCES test_pick.cpp)
 kt_add_test(NAME test_record
   SOURCES test_record.cpp test_record_regressions.cpp ${PROJECT_SOURCE_DIR}/tests/fuzz/ktRecordCheck.cpp)
 target_compile_definitions(test_record PRIVATE KT_FUZZ_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/fuzz")
+
+# Picking on window positions produced by a real draw, checked against the rasterised pixels.
+kt_add_test(NAME test_pick_draw GL SOURCES test_pick_draw.cpp)
