@@ -210,6 +210,17 @@ TEST(DrapoDynamics, SpringIncrementPullsStretchedAndPushesCompressedNeighbours) 
     }
 }
 
+TEST(DrapoDynamics, RungefIgnoresKnobIndicesOutsideTheCloth) {
+    auto app = makeCloth();
+    for (int knob : {-1, drapoKnobs, -2147483647 - 1}) {
+        ktVec3f v = increment(*app, knob);
+        EXPECT_TRUE(v.x == 99.0f && v.y == 99.0f && v.z == 99.0f) << knob;
+    }
+    ktVec3f v(99.0f, 99.0f, 99.0f);
+    app->rungef(nullptr, v, app->zero, 0);
+    EXPECT_EQ(v.x, 99.0f);
+}
+
 TEST(DrapoDynamics, CoincidentNeighboursExertNoForceAndNeverMakeNaN) {
     const struct {
         const char* name;
