@@ -55,20 +55,26 @@ spread() {
   IFS='x+' read -r w h x y <<<"$box"
   echo "$count $((x - winX)) $((winY + winH - 1 - (y + h - 1))) $((x - winX + w - 1)) $((winY + winH - 1 - y))"
 }
-# wait_for COLOUR WANT: takes screenshots until the colour is present (WANT=1) or absent (WANT=0).
-wait_for() {
-  local n s
+# wait_gone COLOUR: takes screenshots until no pixel has that colour.
+wait_gone() {
+  local n
   for n in $(seq 50); do
     snap
-    s=$(spread "$1")
-    if [ "$2" = 1 ] && [ "${s%% *}" != 0 ]; then return 0; fi
-    if [ "$2" = 0 ] && [ "$s" = 0 ]; then return 0; fi
+    [ "$(spread "$1")" = 0 ] && return 0
     sleep 0.1
   done
   return 1
 }
-# inside "count l b r t" L B R T: is the box within the bounds, a margin of 6 pixels allowed for wide lines
-# and points?
+# wait_pixel X Y HEX: takes screenshots until window pixel (X, Y) has that colour.
+wait_pixel() {
+  local n
+  for n in $(seq 50); do
+    snap
+    [ "$(pixel "$1" "$2")" = "$3" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 inside() {
   local count l b r t
   read -r count l b r t <<<"$1"
@@ -94,8 +100,10 @@ done
 # bounds (left bottom right top).
 while read -r name px py probeX probeY l b r t; do
   point "$px" "$py"
-  if ! wait_for "$hover" 1; then fail "$name: no hover colour with the pointer at ($px, $py)"; continue; fi
-  [ "$(pixel "$probeX" "$probeY")" = FFFF00 ] || fail "$name: ($probeX, $probeY) is $(pixel "$probeX" "$probeY"), not the hover colour"
+  if ! wait_pixel "$probeX" "$probeY" FFFF00; then
+    fail "$name: ($probeX, $probeY) is $(pixel "$probeX" "$probeY"), not the hover colour, with the pointer at ($px, $py)"
+    continue
+  fi
   s=$(spread "$hover")
   inside "$s" "$l" "$b" "$r" "$t" || fail "$name: hover colour outside the shape's bounds: $s"
 done <<'CASES'
@@ -107,17 +115,15 @@ stars-points     302 303  300 300  300 300 420 380
 CASES
 
 point 600 450
-wait_for "$hover" 0 || fail "hover colour stays with the pointer over no shape"
+wait_gone "$hover" || fail "hover colour stays with the pointer over no shape"
 
 # Drag a rectangle around the house and the ribbon: both, and nothing else, turn to the selection colour.
 xdotool mousemove --window "$wid" 20 $((winH - 1 - 40)) mousedown 1 \
   mousemove --window "$wid" 200 $((winH - 1 - 150)) mousemove --window "$wid" 340 $((winH - 1 - 240)) mouseup 1
-if wait_for "$selected" 1; then
-  [ "$(pixel 100 110)" = 00FFFF ] || fail "selection: the house is not selected"
-  [ "$(pixel 215 100)" = 00FFFF ] || fail "selection: the ribbon is not selected"
+if wait_pixel 100 110 00FFFF && wait_pixel 215 100 00FFFF; then
   inside "$(spread "$selected")" 40 60 320 220 || fail "selection colour outside the house and ribbon: $(spread "$selected")"
 else
-  fail "selection: nothing selected by the dragged rectangle"
+  fail "selection: the house and the ribbon are not both selected"
 fi
 
 # Save, then load the good file.
@@ -128,7 +134,7 @@ size=$(stat -c %s "$record" 2>/dev/null || echo 0)
 [ "$size" -eq $((5 * 86 + 44 * 12 + 9 * 4)) ] || fail "save: the file holds $size bytes"
 xdotool key l
 wait_log "picker: loaded 5 shapes from $record" || fail "load: no confirmation"
-wait_for "$selected" 0 || fail "load: the selection was not cleared"
+wait_gone "$selected" || fail "load: the selection was not cleared"
 
 # Damage the file and load it: refused with the record's message, shapes unchanged, program running.
 truncate -s 500 "$record"
@@ -138,7 +144,7 @@ wait_log "picker: $record not loaded, shapes unchanged" || fail "damaged file: n
 [ "$(grep -cxF 'readFromFile: shape record is damaged' "$log")" -eq 1 ] || fail "damaged file: message count"
 kill -0 "$pid" 2>/dev/null || fatal "the program ended after loading a damaged file"
 point 440 120
-wait_for "$hover" 1 && [ "$(pixel 440 120)" = FFFF00 ] || fail "after the damaged load the disc is not picked"
+wait_pixel 440 120 FFFF00 || fail "after the damaged load the disc is not picked"
 
 # Escape ends the program with status 0.
 xdotool key Escape
