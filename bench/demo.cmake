@@ -7,3 +7,8 @@ kt_warnings(bench_cloth)
 add_executable(bench_frames ${CMAKE_CURRENT_LIST_DIR}/bench_frames.cpp)
 target_link_libraries(bench_frames PRIVATE drapoapp)
 kt_warnings(bench_frames)
+
+# The floor for bench_frames: the same frames sent from precomputed arrays (scripts/bench-frames.sh).
+add_executable(bench_bare_frames ${CMAKE_CURRENT_LIST_DIR}/bench_bare_frames.cpp)
+target_link_libraries(bench_bare_frames PRIVATE drapoapp)
+kt_warnings(bench_bare_frames)

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Frame rate of the cloth demonstration against its floor, in one run on one X server: bench_frames
+# (drapo's own callbacks and application) and bench_bare_frames (the same frames sent from
+# precomputed arrays), alternated RUNS times under a private Xvfb of KT_XVFB_SCREEN (default
+# 1280x1024x24). Prints every run, the median rate of each and the ratio frames / bare.
+# Usage: scripts/bench-frames.sh [build-dir] [runs]   (build-dir defaults to build/perf)
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+build="${1:-$here/../build/perf}"
+runs="${2:-5}"
+frames="$build/bench/bench_frames"
+bare="$build/bench/bench_bare_frames"
+for exe in "$frames" "$bare"; do
+  [ -x "$exe" ] || { echo "bench-frames: $exe is not built" >&2; exit 2; }
+done
+export KT_XVFB_SCREEN="${KT_XVFB_SCREEN:-1280x1024x24}"
+unset DISPLAY
+# shellcheck disable=SC2016
+"$here/with-xvfb.sh" bash -c '
+  frames=$1 bare=$2 runs=$3
+  rate() { sed -n "s/.* \([0-9.]*\) frames per second.*/\1/p"; }
+  median() { sort -g | awk "{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }"; }
+  echo "load: $(uptime)"
+  f_rates="" b_rates=""
+  for r in $(seq 1 "$runs"); do
+    out=$("$frames") || { echo "bench_frames failed" >&2; exit 1; }
+    echo "frames run $r: $out"
+    f_rates="$f_rates $(echo "$out" | rate)"
+    out=$("$bare") || { echo "bench_bare_frames failed" >&2; exit 1; }
+    echo "bare   run $r: $out"
+    b_rates="$b_rates $(echo "$out" | rate)"
+  done
+  f=$(echo $f_rates | tr " " "\n" | median)
+  b=$(echo $b_rates | tr " " "\n" | median)
+  echo "median frames per second: frames $f, bare $b"
+  awk -v f="$f" -v b="$b" "BEGIN { printf \"ratio frames / bare: %.3f (%.1f %%)\n\", f / b, 100 * f / b }"
+  echo "load: $(uptime)"
+' bench-frames "$frames" "$bare" "$runs"
