@@ -22,7 +22,7 @@ export KT_XVFB_SCREEN="${KT_XVFB_SCREEN:-1280x1024x24}"
   pid=$!
   sleep "$2"
   import -window root "$3"
-  xdotool search --sync --name "^ktu$" key Escape
+  xdotool search --sync --name "^ktu$" key Escape 2>/dev/null
   wait "$pid"
 ' demo "$drapo" "$seconds" "$shot"
 echo "No display here: the demo ran on a virtual one for ${seconds} s. Screenshot: $shot"
