@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" default
+"$root/scripts/build.sh" default --target drapo
 drapo="$root/build/default/demo/drapo"
 
 if [ -n "${DISPLAY:-}" ]; then
