@@ -6,8 +6,10 @@
 // the same state and see every call of the straightforward step.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "demo/drapoApp.h"
@@ -127,6 +129,65 @@ TEST(DrapoHash, OverriddenHooksSeeEveryCall) {
     EXPECT_GT(totalContacts, 1313);
     EXPECT_LT(pinned, drapoKnobs);
     EXPECT_EQ(clothHash(*app), clothHash(*plain));
+}
+
+// The terrain straight from its stroke table: all fifteen tests in order, no early rejection.
+float referenceSurface(float x, float y) {
+    const float xs = x + 20.0f;
+    const float shifted = y + 50.0f;
+    const float ys = 100.0f - shifted;
+    const double yd = ys;
+    const float a = static_cast<float>(yd + 2.5), b = static_cast<float>(52.5 - yd);
+    const float c = static_cast<float>(72.5 - yd), d = static_cast<float>(yd + 7.5);
+    const double s1 = (yd - 17.5) * 0.8, s2 = (yd - 32.5) * 0.8;
+    const float tests[15][5] = {
+        {a, 10, 45, 25, 50}, {a, 15, 25, 20, 45}, {a, 10, 20, 20, 25}, {b, 10, 45, 25, 50},
+        {b, 15, 25, 20, 45}, {b, 10, 20, 20, 25},
+        {a, 20, static_cast<float>(20.0 + s1), 27.5f, static_cast<float>(28.0 + s1)},
+        {a, 27.5f, static_cast<float>(20.0 - s2), 35, static_cast<float>(28.0 - s2)},
+        {c, 10, 20, 15, 50}, {c, 15, 45, 25, 50}, {c, 15, 32.5f, 22.5f, 37.5f}, {c, 15, 20, 25, 25},
+        {d, 75, 20, 80, 50}, {d, 95, 20, 100, 50}, {d, 80, 32.5f, 95, 37.5f}};
+    for (const auto& t : tests)
+        if (rect(xs, t[0], t[1], t[2], t[3], t[4]) != 0.0f) return 5.0f;
+    return 4.0f;
+}
+
+// The terrain's early rejections change no height: a dense grid that hits every axis-parallel
+// bound, points one float step either side of the sheared bounds, pseudo-random points, and
+// non-finite input.
+TEST(DrapoHash, TerrainMatchesItsStrokeTable) {
+    std::unique_ptr<drapoApp> app(new drapoApp);
+    long checked = 0, relief = 0;
+    auto check = [&](float x, float y) {
+        const float want = referenceSurface(x, y);
+        const float got = app->surface(x, y);
+        checked++;
+        relief += want == 5.0f;
+        if (got != want) ADD_FAILURE() << "surface(" << x << ", " << y << ") = " << got << ", want " << want;
+    };
+    for (float y = -60.0f; y <= 60.0f; y += 0.125f)
+        for (float x = -60.0f; x <= 60.0f; x += 0.25f) check(x, y);
+    for (float y = 7.0f; y <= 43.0f; y += 0.01f) {
+        const double yd = static_cast<float>(100.0f - (y + 50.0f));
+        for (double bound : {20.0 + (yd - 17.5) * 0.8, 28.0 + (yd - 17.5) * 0.8, 20.0 - (yd - 32.5) * 0.8,
+                             28.0 - (yd - 32.5) * 0.8}) {
+            const float xb = static_cast<float>(bound) - 20.0f;
+            for (float x : {std::nextafter(xb, -100.0f), xb, std::nextafter(xb, 100.0f)}) check(x, y);
+        }
+    }
+    uint32_t state = 12345u;
+    auto next = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f * 120.0f - 60.0f;
+    };
+    for (int k = 0; k < 100000; k++) {
+        const float x = next();
+        check(x, next());
+    }
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    for (float x : {nan, inf, -inf, 10.0f})
+        for (float y : {nan, inf, -inf, 0.0f}) check(x, y);
+    EXPECT_GT(relief, checked / 20);
 }
 
 }  // namespace
