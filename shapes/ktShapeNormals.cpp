@@ -148,16 +148,47 @@ void stripFaceNormals(StripBuffers& b, int faces) {
 }
 #endif
 
-// Does some vertex occur twice within four consecutive entries of the run? Never in vertex order.
-bool closeRepeat(const int* indices, int first, int length) {
-    if (indices == nullptr) return false;
-    const int* run = indices + first;
-    for (int j = 1; j < length; j++) {
-        if (run[j] == run[j - 1]) return true;
-        if (j >= 2 && run[j] == run[j - 2]) return true;
-        if (j >= 3 && run[j] == run[j - 3]) return true;
+// The end of the run of named entries that starts at `first`, and whether some vertex occurs
+// twice within four consecutive entries of it (in one pass over the index list; with SSE2 four
+// entries at a time once three are behind).
+int scanRun(const int* indices, int first, int count, int vertexCount, bool& repeat) {
+    int p1 = -1, p2 = -1, p3 = -1;  // the previous three entries; -1 equals no named entry
+    bool found = false;
+    int end = first;
+    auto scalarScan = [&](int limit) {
+        for (; end < limit; end++) {
+            const int v = indices[end];
+            if (static_cast<unsigned>(v) >= static_cast<unsigned>(vertexCount)) return false;
+            found |= (v == p1) | (v == p2) | (v == p3);
+            p3 = p2;
+            p2 = p1;
+            p1 = v;
+        }
+        return true;
+    };
+    if (scalarScan(first + 3 < count ? first + 3 : count)) {
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128(), last = _mm_set1_epi32(vertexCount - 1);
+        __m128i close = zero;
+        for (; end + 4 <= count; end += 4) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end));
+            const __m128i unnamed = _mm_or_si128(_mm_cmplt_epi32(v, zero), _mm_cmpgt_epi32(v, last));
+            if (_mm_movemask_epi8(unnamed) != 0) break;
+            const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end - 1));
+            const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end - 2));
+            const __m128i b3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end - 3));
+            close = _mm_or_si128(close, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, b1), _mm_cmpeq_epi32(v, b2)),
+                                                     _mm_cmpeq_epi32(v, b3)));
+        }
+        found |= _mm_movemask_epi8(close) != 0;
+        p1 = indices[end - 1];
+        p2 = indices[end - 2];
+        p3 = indices[end - 3];
+#endif
+        scalarScan(count);
     }
-    return false;
+    repeat = found;
+    return end;
 }
 
 // One run of `length` >= 3 named entries from `first` (indices null: vertex order).
@@ -250,13 +281,18 @@ void gatherStripRun(const int* indices, int first, int length, const ktVec3f* po
 
 void gatherStrip(const Entries& e, int count, const ktVec3f* pos, ktVec3f* normals, int* counts) {
     StripBuffers b;
+    if (e.indices == nullptr) {
+        // Vertex order: one run of distinct vertices.
+        if (count >= 3) gatherStripRun(nullptr, 0, count, pos, normals, counts, b);
+        return;
+    }
     int k = 0;
     while (k < count) {
-        int end = k;
-        while (end < count && e.named(e[end])) end++;
+        bool repeat = false;
+        const int end = scanRun(e.indices, k, count, e.vertexCount, repeat);
         const int length = end - k;
         if (length >= 3) {
-            if (closeRepeat(e.indices, k, length)) {
+            if (repeat) {
                 const Entries run{e.indices + k, e.vertexCount};
                 gatherTriangles(run, length, true, pos, normals, counts);
             } else {
