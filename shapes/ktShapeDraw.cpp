@@ -11,6 +11,10 @@
 #include "shapes/ktShape.h"
 #include "shapes/ktShapeDrawPasses.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Pushes the shape's transforms in the given order. Each call post-multiplies the top of the
@@ -52,6 +56,39 @@ void applyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const
     }
 }
 
+#if defined(__SSE2__)
+// ((m0 * x + m1 * y) + m2 * z) + m3 lane by lane: one row of transform3.
+inline __m128 affineRow(const float* m, __m128 x, __m128 y, __m128 z) {
+    return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(m[0]), x), _mm_mul_ps(_mm_set1_ps(m[1]), y)),
+                                 _mm_mul_ps(_mm_set1_ps(m[2]), z)),
+                      _mm_set1_ps(m[3]));
+}
+
+// ((m0 * x + m1 * y) + m2 * z) + m3 * w lane by lane: one row of transform4.
+inline __m128 projectiveRow(const float* m, __m128 x, __m128 y, __m128 z, __m128 w) {
+    return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(m[0]), x), _mm_mul_ps(_mm_set1_ps(m[1]), y)),
+                                 _mm_mul_ps(_mm_set1_ps(m[2]), z)),
+                      _mm_mul_ps(_mm_set1_ps(m[3]), w));
+}
+
+// float((q + 1.0) * size * 0.5 + origin), formed in double, for four lanes.
+inline __m128 toWindow(__m128 q, __m128d size, __m128d origin) {
+    const __m128d one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5);
+    const __m128d low = _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(q), one), size), half), origin);
+    const __m128d high =
+        _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(q, q)), one), size), half), origin);
+    return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+}
+
+// float((1.0 + c) * 0.5), formed in double, for four lanes.
+inline __m128 toDepth(__m128 c) {
+    const __m128d one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5);
+    const __m128d low = _mm_mul_pd(_mm_add_pd(one, _mm_cvtps_pd(c)), half);
+    const __m128d high = _mm_mul_pd(_mm_add_pd(one, _mm_cvtps_pd(_mm_movehl_ps(c, c))), half);
+    return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+}
+#endif
+
 }  // namespace
 
 // World positions: every vertex through the top of the stack. The matrix is copied into a local
@@ -59,7 +96,17 @@ void applyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const
 // global stack); the arithmetic is ktTransformToReal's own, so the results are bit-identical.
 void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count) {
     const ktMatrix4f top = *getCurrentMatrix();
-    for (int i = 0; i < count; i++) top.transform3(&own[i], &world[i]);
+    int i = 0;
+#if defined(__SSE2__)
+    // Four vertices at a time, one lane each, with transform3's operations in its order.
+    for (; i + 4 <= count; i += 4) {
+        __m128 x, y, z;
+        ktLoadVertices4(own + i, x, y, z);
+        ktStoreVertices4(world + i, affineRow(top.m[0], x, y, z), affineRow(top.m[1], x, y, z),
+                         affineRow(top.m[2], x, y, z));
+    }
+#endif
+    for (; i < count; i++) top.transform3(&own[i], &world[i]);
 }
 
 // Window positions of world points with the captured camera: the same operations, in the same
@@ -67,7 +114,25 @@ void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count) {
 void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count) {
     const ktMatrix4f camera = cameraMatrix;
     const int vx = view[0], vy = view[1], vw = view[2], vh = view[3];
-    for (int i = 0; i < count; i++) {
+    int i = 0;
+#if defined(__SSE2__)
+    // Four points at a time, one lane each: the same single-precision products, sums and
+    // quotients, then the same double-precision steps two lanes at a time.
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128d width = _mm_set1_pd(vw), height = _mm_set1_pd(vh), left = _mm_set1_pd(vx),
+                  bottom = _mm_set1_pd(vy);
+    for (; i + 4 <= count; i += 4) {
+        __m128 x, y, z;
+        ktLoadVertices4(world + i, x, y, z);
+        const __m128 c0 = projectiveRow(camera.m[0], x, y, z, one);
+        const __m128 c1 = projectiveRow(camera.m[1], x, y, z, one);
+        const __m128 c2 = projectiveRow(camera.m[2], x, y, z, one);
+        const __m128 c3 = projectiveRow(camera.m[3], x, y, z, one);
+        ktStoreVertices4(window + i, toWindow(_mm_div_ps(c0, c3), width, left),
+                         toWindow(_mm_div_ps(c1, c3), height, bottom), toDepth(c2));
+    }
+#endif
+    for (; i < count; i++) {
         const float v[4] = {world[i].x, world[i].y, world[i].z, 1.0f};
         float c[4];
         camera.transform4(v, c);

@@ -9,8 +9,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "shapes/ktShape.h"
+#include "shapes/ktShapeDrawPasses.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -335,10 +337,8 @@ void finishNormals(ktVec3f* normals, const int* counts, int vertexCount) {
 #if defined(__SSE2__)
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
     for (; v + 4 <= vertexCount; v += 4) {
-        ktVec3f* n = normals + v;
-        __m128 x = _mm_setr_ps(n[0].x, n[1].x, n[2].x, n[3].x);
-        __m128 y = _mm_setr_ps(n[0].y, n[1].y, n[2].y, n[3].y);
-        __m128 z = _mm_setr_ps(n[0].z, n[1].z, n[2].z, n[3].z);
+        __m128 x, y, z;
+        ktLoadVertices4(normals + v, x, y, z);
         const __m128 count = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + v)));
         x = _mm_div_ps(x, count);
         y = _mm_div_ps(y, count);
@@ -352,11 +352,7 @@ void finishNormals(ktVec3f* normals, const int* counts, int vertexCount) {
         x = _mm_andnot_ps(none, x);
         y = _mm_andnot_ps(none, y);
         z = _mm_or_ps(_mm_and_ps(none, one), _mm_andnot_ps(none, z));
-        alignas(16) float fx[4], fy[4], fz[4];
-        _mm_store_ps(fx, x);
-        _mm_store_ps(fy, y);
-        _mm_store_ps(fz, z);
-        for (int l = 0; l < 4; l++) n[l].set(fx[l], fy[l], fz[l]);
+        ktStoreVertices4(normals + v, x, y, z);
     }
 #endif
     for (; v < vertexCount; v++) {
@@ -380,9 +376,10 @@ void ktShape::calculateNormals() {
     ktVec3f* normals = normalList;
     int* counts = normalCountList;
     const ktVec3f* pos = absVertexList;
-    for (int v = 0; v < vertexCount; v++) {
-        normals[v].set(0.0f, 0.0f, 0.0f);
-        counts[v] = 0;
+    // All-zero bytes are +0.0f and 0, as setting each entry would leave them.
+    if (vertexCount > 0) {
+        std::memset(static_cast<void*>(normals), 0, sizeof(ktVec3f) * static_cast<size_t>(vertexCount));
+        std::memset(counts, 0, sizeof(int) * static_cast<size_t>(vertexCount));
     }
 
     const Entries e{enableIndex ? indexList : nullptr, vertexCount};
