@@ -5,7 +5,6 @@
 // face: no position is read and no normal or count is written through it.
 #include <GL/gl.h>
 
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -98,8 +97,9 @@ void gatherTriangles(const Entries& e, int count, bool strip, const ktVec3f* pos
 //   gathered into separate x, y and z arrays; each lane performs the scalar operations of
 //   faceNormal in the same order;
 // - each entry's vertex then receives its (up to three) faces in face order with a single load and
-//   store of its sum. That is the order of the face-by-face loop as long as no vertex occurs twice
-//   within three consecutive entries; a run where one does is handed to that loop instead.
+//   store of its sum, four entries at a time. That is the order of the face-by-face loop as long as
+//   no vertex occurs twice within four consecutive entries; a run where one does is handed to that
+//   loop instead. (The mesh's strips never repeat a vertex.)
 const int stripChunk = 256;  // faces per chunk; a multiple of 4, so a chunk starts at an even face
 
 struct StripBuffers {
