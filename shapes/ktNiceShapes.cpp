@@ -20,18 +20,22 @@ bool gridFits(int rows, int columns) {
 ktMeshShape::ktMeshShape(int rows, int columns) : ktShape(true, true, true), N(rows), M(columns) {
     drawStyle = 5;  // GL_TRIANGLE_STRIP
     if (!gridFits(N, M)) return;
-    for (int k = 0; k < N * M; k++) addPoint(0.0f, 0.0f, 0.0f);
+    // The lists are sized once for the whole grid: the result is what N * M calls of addPoint and
+    // (N - 1) * (2M + 1) calls of addIndex leave, without growing every list one entry at a time.
+    addPoints(N * M);
     for (int i = 0; i < N; i++) {
         for (int j = 0; j < M; j++) {
             setVertex(getVertexIndex(i, j), static_cast<float>(i), static_cast<float>(j), 0.0f);
             setVertexColor(getVertexIndex(i, j), 1.0f, 1.0f, 1.0f, 1.0f);
         }
     }
+    if (N < 2) return;
+    int* index = appendIndexSlots((N - 1) * (2 * M + 1));
     for (int i = 0; i + 1 < N; i++) {
         for (int j = 0; j < M; j++) {
-            addIndex(getVertexIndex(i, j));
-            addIndex(getVertexIndex(i + 1, j));
+            *index++ = getVertexIndex(i, j);
+            *index++ = getVertexIndex(i + 1, j);
         }
-        addIndex(-1);
+        *index++ = -1;
     }
 }

@@ -88,6 +88,41 @@ int ktShape::addPoint() {
     return n - 1;
 }
 
+void ktShape::addPoints(int count) {
+    if (count <= 0) return;
+    const int first = listLength;
+    const int n = listLength + count;
+    vertexList = resizeList(vertexList, n);
+    absVertexList = resizeList(absVertexList, n);
+    screenVertexList = resizeList(screenVertexList, n);
+    if (enableVertexNormals) {
+        normalList = resizeList(normalList, n);
+        normalCountList = resizeList(normalCountList, n);
+    }
+    if (enableVertexColors) colorList = resizeList(colorList, n);
+    if (enableVertexTextureCoords) textureCoordList = resizeList(textureCoordList, n);
+    for (int v = first; v < n; v++) {
+        vertexList[v].set(0.0f, 0.0f, 0.0f);
+        absVertexList[v].set(0.0f, 0.0f, 0.0f);
+        screenVertexList[v].set(0.0f, 0.0f, 0.0f);
+        if (enableVertexNormals) {
+            normalList[v].set(0.0f, 0.0f, 1.0f);
+            normalCountList[v] = 0;
+        }
+        if (enableVertexColors) colorList[v].set(1.0f, 1.0f, 1.0f, 1.0f);
+        if (enableVertexTextureCoords) textureCoordList[v].set(0.0f, 0.0f, 0.0f);
+    }
+    listLength = n;
+}
+
+int* ktShape::appendIndexSlots(int count) {
+    const int first = indexListLength;
+    if (count <= 0) return indexList + first;
+    indexList = resizeList(indexList, first + count);
+    indexListLength = first + count;
+    return indexList + first;
+}
+
 int ktShape::addPoint(float x, float y, float z) {
     int index = addPoint();
     vertexList[index].set(x, y, z);

@@ -128,6 +128,13 @@ public:
 
 protected:
     static float pickTolerance;  // hit distance in window pixels
+
+    // Bulk forms for subclasses that build many entries at once. The lists end exactly as `count`
+    // calls of addPoint() would leave them (same defaults, exact sizes), with one resize per list.
+    void addPoints(int count);
+    // Grows indexList by `count` entries and returns the first new one for the caller to fill. No
+    // check is made: only for callers whose indices are valid by construction.
+    int* appendIndexSlots(int count);
 };
 
 // Is window position (x, y) inside triangle ABC (either winding, edges included)? False when a
