@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchFrameLoop.h"
 #include "demo/drapoApp.h"
 #include "framework/ktApp.h"
 #include "framework/ktu.h"
@@ -87,23 +88,6 @@ public:
         j += 1.0f;
     }
 };
-
-bool runFrames(BareFrames* app, int frames) {
-    const float target = app->j + static_cast<float>(frames);
-    float last = app->j;
-    Clock::time_point progress = Clock::now();
-    while (app->j < target) {
-        idle_cb();
-        glutMainLoopEvent();
-        if (app->j != last) {
-            last = app->j;
-            progress = Clock::now();
-        } else if (Clock::now() - progress > std::chrono::seconds(30)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bench/benchFrameLoop.h"
 #include "demo/drapoApp.h"
 #include "framework/ktApp.h"
 #include "framework/ktu.h"
@@ -18,25 +19,6 @@ const int warmupFrames = 30;
 const int timedFrames = 300;
 
 using Clock = std::chrono::steady_clock;
-
-// Runs turns until `frames` more frames have been drawn (the spin counter counts them). Gives up
-// after 30 s without a single frame, for instance when the window never gets a size.
-bool runFrames(drapoApp* cloth, int frames) {
-    const float target = cloth->j + static_cast<float>(frames);
-    float last = cloth->j;
-    Clock::time_point progress = Clock::now();
-    while (cloth->j < target) {
-        idle_cb();
-        glutMainLoopEvent();
-        if (cloth->j != last) {
-            last = cloth->j;
-            progress = Clock::now();
-        } else if (Clock::now() - progress > std::chrono::seconds(30)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -11,31 +11,11 @@
 #include <memory>
 
 #include "demo/drapoApp.h"
+#include "clothHash.h"
 #include "framework/ktu.h"
 #include "support/ktTestWindow.h"
 
 namespace {
-
-// 64-bit FNV-1a over the bytes of float and integer bit patterns.
-struct DrapoHash {
-    uint64_t value = 0xcbf29ce484222325ull;
-    void add(uint32_t word) {
-        for (int b = 0; b < 4; b++) {
-            value ^= (word >> (8 * b)) & 0xffu;
-            value *= 0x100000001b3ull;
-        }
-    }
-    void add(float f) {
-        uint32_t word;
-        std::memcpy(&word, &f, sizeof word);
-        add(word);
-    }
-    template <class Vec>
-    void addList(const Vec* list, int count, int floats) {
-        const float* f = reinterpret_cast<const float*>(list);
-        for (int k = 0; k < count * floats; k++) add(f[k]);
-    }
-};
 
 uint64_t meshHash(const ktShape& mesh) {
     DrapoHash h;

@@ -13,29 +13,9 @@
 #include <memory>
 
 #include "demo/drapoApp.h"
+#include "clothHash.h"
 
 namespace {
-
-// 64-bit FNV-1a over the bytes of float and integer bit patterns.
-struct DrapoHash {
-    uint64_t value = 0xcbf29ce484222325ull;
-    void add(uint32_t word) {
-        for (int b = 0; b < 4; b++) {
-            value ^= (word >> (8 * b)) & 0xffu;
-            value *= 0x100000001b3ull;
-        }
-    }
-    void add(float f) {
-        uint32_t word;
-        std::memcpy(&word, &f, sizeof word);
-        add(word);
-    }
-    void add(const ktVec3f& v) {
-        add(v.x);
-        add(v.y);
-        add(v.z);
-    }
-};
 
 uint64_t clothHash(const drapoApp& app) {
     DrapoHash h;
