@@ -131,14 +131,26 @@ if [ "${1:-}" = --part ]; then
     detail() { tr '\n' ' ' <"$logs/rss.$1.status" | tr -s ' \t' ' '; }
     echo "soak rss: at 10 s (frame $(cat "$logs/rss.early.frames")): $(detail early)"
     echo "soak rss: at $seconds s (frame $(cat "$logs/rss.late.frames")): $(detail late)"
-    if [ "$early" != "$late" ]; then
+    # Every mapping must end as it began, with one exception. Some 45 s into a run (near frame 4500),
+    # Mesa's software driver enlarges its vertex upload buffer once: a single 1 MB posix_memalign from
+    # swrast_dri.so, traced with an allocation logger in every run, never repeated. Whether that block
+    # lands on heap pages touched before depends on the heap's layout at start-up, so the main heap
+    # may grow once by up to that 1 MB (1040 kB with its header). Anything else, and any larger
+    # growth, fails: at the frame rates seen here (about 100 per second) a leak of 200 bytes a frame
+    # exceeds that bound within the 60 s run, and one of 12 bytes a frame within the 900 s long run.
+    changed=$(join -a1 -a2 -e 0 -o 0,1.2,2.2 <(sort "$logs/rss.early.smaps") <(sort "$logs/rss.late.smaps") |
+      awk '$2 != $3 {print $1, $2, $3}')
+    if [ -n "$changed" ]; then
       echo "soak rss: resident memory changed by $((late - early)) kB; mappings that changed (kB early -> late):"
-      join -a1 -a2 -e 0 -o 0,1.2,2.2 <(sort "$logs/rss.early.smaps") <(sort "$logs/rss.late.smaps") |
-        awk '$2 != $3 {print "  " $1 ": " $2 " -> " $3}'
-      exit 1
+      awk '{print "  " $1 ": " $2 " -> " $3}' <<<"$changed"
+      if ! awk '!($1 == "[heap]" && $3 > $2 && $3 - $2 <= 1040) {bad = 1} END {exit bad}' <<<"$changed"; then
+        echo "soak rss: failed: growth beyond the driver's one-time upload-buffer enlargement"
+        exit 1
+      fi
+      echo "soak rss: only the main heap grew, by at most the driver's one 1 MB upload buffer"
     fi
     [ "$status" = 0 ] || { echo "soak rss: exit status $status after Escape"; exit 1; }
-    echo "soak rss: passed: VmRSS $early kB at 10 s and at $seconds s"
+    echo "soak rss: passed: VmRSS $early kB at 10 s, $late kB at $seconds s"
     ;;
   esac
   exit 0
