@@ -6,8 +6,10 @@
 #include <GL/freeglut.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "framework/ktApp.h"
+#include "framework/ktu.h"
 
 // Runs turns until `frames` more frames have been drawn. Gives up (false) after 30 s without a
 // single frame, for instance when the window never gets a size.
@@ -28,6 +30,26 @@ bool runFrames(App* app, int frames) {
         }
     }
     return true;
+}
+
+// Runs `warmup` frames, then times `timed` more and prints the rate; the exit status for main.
+template <class App>
+int timeFrames(App* app, const char* name, int warmup, int timed) {
+    using Clock = std::chrono::steady_clock;
+    if (!runFrames(app, warmup)) {
+        std::fprintf(stderr, "%s: no frame was drawn\n", name);
+        return 1;
+    }
+    const Clock::time_point start = Clock::now();
+    if (!runFrames(app, timed)) {
+        std::fprintf(stderr, "%s: drawing stopped\n", name);
+        return 1;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf(
+        "window %d x %d, frames %d after %d warm-up, %.3f s, %.2f frames per second, %.2f ms per frame\n",
+        ktuWindowWidth, ktuWindowHeight, timed, warmup, seconds, timed / seconds, 1000.0 * seconds / timed);
+    return 0;
 }
 
 #endif

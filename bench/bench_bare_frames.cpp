@@ -8,7 +8,6 @@
 // scripts/with-xvfb.sh (scripts/bench-frames.sh runs both programs and prints the ratio).
 #include <GL/freeglut.h>
 
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -25,8 +24,6 @@ namespace {
 const int warmupFrames = 30;
 const int timedFrames = 300;
 const int framesPerSnapshot = 10;
-
-using Clock = std::chrono::steady_clock;
 
 // One frame's worth of strip data: for every index entry, the vertex's normal, colour and world
 // position; -1 entries are kept as strip breaks.
@@ -114,19 +111,5 @@ int main() {
     }
     app->subStart();
 
-    if (!runFrames(app, warmupFrames)) {
-        std::fprintf(stderr, "bench_bare_frames: no frame was drawn\n");
-        return 1;
-    }
-    const Clock::time_point start = Clock::now();
-    if (!runFrames(app, timedFrames)) {
-        std::fprintf(stderr, "bench_bare_frames: drawing stopped\n");
-        return 1;
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf(
-        "window %d x %d, frames %d after %d warm-up, %.3f s, %.2f frames per second, %.2f ms per frame\n",
-        ktuWindowWidth, ktuWindowHeight, timedFrames, warmupFrames, seconds, timedFrames / seconds,
-        1000.0 * seconds / timedFrames);
-    return 0;
+    return timeFrames(app, "bench_bare_frames", warmupFrames, timedFrames);
 }

@@ -5,7 +5,6 @@
 // scripts/with-xvfb.sh; KT_XVFB_SCREEN chooses the screen size there.
 #include <GL/freeglut.h>
 
-#include <chrono>
 #include <cstdio>
 
 #include "bench/benchFrameLoop.h"
@@ -18,8 +17,6 @@ namespace {
 const int warmupFrames = 30;
 const int timedFrames = 300;
 
-using Clock = std::chrono::steady_clock;
-
 }  // namespace
 
 int main() {
@@ -28,19 +25,5 @@ int main() {
     app->subStart();
     drapoApp* cloth = static_cast<drapoApp*>(app);
 
-    if (!runFrames(cloth, warmupFrames)) {
-        std::fprintf(stderr, "bench_frames: no frame was drawn\n");
-        return 1;
-    }
-    const Clock::time_point start = Clock::now();
-    if (!runFrames(cloth, timedFrames)) {
-        std::fprintf(stderr, "bench_frames: drawing stopped\n");
-        return 1;
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf(
-        "window %d x %d, frames %d after %d warm-up, %.3f s, %.2f frames per second, %.2f ms per frame\n",
-        ktuWindowWidth, ktuWindowHeight, timedFrames, warmupFrames, seconds, timedFrames / seconds,
-        1000.0 * seconds / timedFrames);
-    return 0;
+    return timeFrames(cloth, "bench_frames", warmupFrames, timedFrames);
 }
