@@ -34,6 +34,13 @@ const int insetTop = 55;
 const int insetWidth = 70;
 const int insetHeight = 90;
 
+// The window manager's decoration when the window last entered full screen. aaWinX and aaWinY
+// keep GLUT's position of the drawing area, but a position request places the frame's corner,
+// so the request going back is offset by it; otherwise every round trip would move the window
+// by its title bar and border.
+int enteredDecorationLeft = 0;
+int enteredDecorationTop = 0;
+
 ktApp* currentApp() {
     int window = glutGetWindow();
     if (window < 0 || window >= ktuMaxWindows) return nullptr;
@@ -136,17 +143,22 @@ void aaToggleFullScreen(ktApp* app) {
             aaWinY = insetTop;
             aaWinW = ktuWindowWidth - insetWidth;
             aaWinH = ktuWindowHeight - insetHeight;
+            // The inset is the frame's corner itself.
+            enteredDecorationLeft = 0;
+            enteredDecorationTop = 0;
         }
         aafullScreen = 0;
         aafullWidth = truncateToInt(app->W);
         aafullHeight = truncateToInt(app->H);
         const int windowedSize[2] = {aaWinW, aaWinH};
         ktuSetIntegerv(KTU_WINDOW_SIZE, windowedSize);
-        ktuRequestWindowPosition(aaWinX, aaWinY);
+        ktuRequestWindowPosition(aaWinX - enteredDecorationLeft, aaWinY - enteredDecorationTop);
     } else {
         aafullScreen = 1;
         aaWinX = glutGet(GLUT_WINDOW_X);
         aaWinY = glutGet(GLUT_WINDOW_Y);
+        enteredDecorationLeft = ktuWindowDecorationLeft();
+        enteredDecorationTop = ktuWindowDecorationTop();
         aaWinW = truncateToInt(app->W);
         aaWinH = truncateToInt(app->H);
         ktuRequestFullScreen();

@@ -1,5 +1,6 @@
 // Window geometry requests: direct GLUT requests while the window is windowed, held back while it
-// leaves full screen (see ktuWindow.h for why). One window at a time holds a request.
+// leaves full screen (see ktuWindow.h for why), then checked and issued again while a window
+// manager still drops them. One window at a time holds a request.
 #include "framework/ktuWindow.h"
 
 #include <GL/freeglut.h>
@@ -26,6 +27,26 @@ struct HeldGeometry {
 HeldGeometry held;
 // Bumped whenever the held request is replaced or dropped, so that stale timer ticks do nothing.
 int heldGeneration = 0;
+
+// Geometry issued after a leave from full screen, checked until the window shows it. A window
+// manager may still hold the window at its full-screen place when the request arrives, and then
+// drops it; so it is issued again, a bounded number of times (a tiling manager never grants it).
+struct IssuedGeometry {
+    bool active = false;
+    int window = 0;
+    bool hasSize = false;
+    int width = 0;
+    int height = 0;
+    bool hasPosition = false;
+    int x = 0;
+    int y = 0;
+    int retriesLeft = 0;
+};
+
+IssuedGeometry issued;
+int issuedGeneration = 0;
+const unsigned int checkMilliseconds = 150;
+const int maxRetries = 12;
 // Polling interval while waiting for the window to leave full screen.
 const unsigned int pollMilliseconds = 1;
 // Longest wait for the restored size to be reported before entering full screen again.
@@ -41,6 +62,40 @@ void enterFullScreen() {
 }
 
 void heldRequestTick(int generation);
+void issuedCheckTick(int generation);
+
+void forgetIssued() {
+    issued = IssuedGeometry();
+    issuedGeneration++;
+}
+
+// Position requests place the frame's outer corner; GLUT reports the drawing area's, which the
+// window manager's decoration (left border, title bar) offsets.
+bool issuedGeometryShown() {
+    if (issued.hasSize && (glutGet(GLUT_WINDOW_WIDTH) != issued.width ||
+                           glutGet(GLUT_WINDOW_HEIGHT) != issued.height))
+        return false;
+    if (issued.hasPosition &&
+        (glutGet(GLUT_WINDOW_X) - ktuWindowDecorationLeft() != issued.x ||
+         glutGet(GLUT_WINDOW_Y) - ktuWindowDecorationTop() != issued.y))
+        return false;
+    return true;
+}
+
+void issuedCheckTick(int generation) {
+    if (generation != issuedGeneration || !issued.active) return;
+    int previous = glutGetWindow();
+    if (previous != issued.window) glutSetWindow(issued.window);
+    if (glutGet(GLUT_FULL_SCREEN) || issuedGeometryShown() || issued.retriesLeft <= 0) {
+        forgetIssued();
+    } else {
+        issued.retriesLeft--;
+        if (issued.hasSize) glutReshapeWindow(issued.width, issued.height);
+        if (issued.hasPosition) glutPositionWindow(issued.x, issued.y);
+        glutTimerFunc(checkMilliseconds, issuedCheckTick, issuedGeneration);
+    }
+    if (previous != 0 && previous != glutGetWindow()) glutSetWindow(previous);
+}
 
 void armTimer(unsigned int delay) { glutTimerFunc(delay, heldRequestTick, heldGeneration); }
 
@@ -51,7 +106,7 @@ bool issueIfWindowed() {
     if (!held.active) return true;
     int previous = glutGetWindow();
     if (previous != held.window) glutSetWindow(held.window);
-    bool issued = false;
+    bool done = false;
     // freeglut marks the window windowed before the restored size is reported, and ignores a
     // full-screen request made in between, the window still looking full-screen sized.
     bool restoreReported = glutGet(GLUT_WINDOW_WIDTH) != held.heldWidth ||
@@ -62,13 +117,27 @@ bool issueIfWindowed() {
     } else if (!held.fullScreen || restoreReported) {
         if (held.hasSize) glutReshapeWindow(held.width, held.height);
         if (held.hasPosition) glutPositionWindow(held.x, held.y);
-        if (held.fullScreen) enterFullScreen();
+        if (held.fullScreen) {
+            enterFullScreen();
+        } else if (held.hasSize || held.hasPosition) {
+            forgetIssued();
+            issued.active = true;
+            issued.window = held.window;
+            issued.hasSize = held.hasSize;
+            issued.width = held.width;
+            issued.height = held.height;
+            issued.hasPosition = held.hasPosition;
+            issued.x = held.x;
+            issued.y = held.y;
+            issued.retriesLeft = maxRetries;
+            glutTimerFunc(checkMilliseconds, issuedCheckTick, issuedGeneration);
+        }
         held = HeldGeometry();
         heldGeneration++;
-        issued = true;
+        done = true;
     }
     if (previous != 0 && previous != glutGetWindow()) glutSetWindow(previous);
-    return issued;
+    return done;
 }
 
 void heldRequestTick(int generation) {
@@ -98,6 +167,10 @@ bool holdForCurrentWindow() {
 
 void ktuWindowMarkOpen() { windowOpen = true; }
 
+int ktuWindowDecorationLeft() { return windowOpen ? glutGet(GLUT_WINDOW_BORDER_WIDTH) : 0; }
+
+int ktuWindowDecorationTop() { return windowOpen ? glutGet(GLUT_WINDOW_HEADER_HEIGHT) : 0; }
+
 bool ktuWindowIsOpen() { return windowOpen; }
 
 void ktuRequestWindowSize(int width, int height) {
@@ -105,6 +178,7 @@ void ktuRequestWindowSize(int width, int height) {
     // X rejects a zero or negative size with a fatal protocol error.
     width = atLeastOnePixel(width);
     height = atLeastOnePixel(height);
+    forgetIssued();
     if (holdForCurrentWindow()) {
         held.fullScreen = false;  // the latest request wins
         held.hasSize = true;
@@ -117,6 +191,7 @@ void ktuRequestWindowSize(int width, int height) {
 
 void ktuRequestWindowPosition(int x, int y) {
     if (!windowOpen) return;
+    forgetIssued();
     if (held.active && held.window == glutGetWindow()) {
         held.fullScreen = false;
         held.hasPosition = true;
@@ -129,6 +204,7 @@ void ktuRequestWindowPosition(int x, int y) {
 
 void ktuRequestFullScreen() {
     if (!windowOpen) return;
+    forgetIssued();
     if (held.active && held.window == glutGetWindow()) {
         // A leave is still on its way: the held geometry is dropped and full screen is asked for
         // again once the window is out.
