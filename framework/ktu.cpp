@@ -6,9 +6,11 @@
 
 #include <GL/freeglut.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include "framework/ktuWindow.h"
 
@@ -56,6 +58,8 @@ namespace {
 
 // Idle turns left before the process ends; 0 while no shut-down is under way.
 int winddownCounter = 0;
+// Pause of each wind-down turn: five of them give a window manager time to show the shrink.
+const int windDownTurnMilliseconds = 10;
 
 const char* const resourceLocation = "C:/ktWindow/";
 const int debugStrBytes = 64;
@@ -141,6 +145,9 @@ void ktuClose() {
 void winddown_cb() {
     // The 100 x 100 request of ktuClose may still be held while the window leaves full screen.
     ktuIssueHeldWindowRequest();
+    // A window manager answers the shrink request in its own time (about 10 ms for some); each
+    // turn of the count leaves it a moment, so the shrink shows before the window goes away.
+    if (ktuWindowIsOpen()) std::this_thread::sleep_for(std::chrono::milliseconds(windDownTurnMilliseconds));
     if (winddownCounter == 1) {
         std::exit(0);
     } else if (winddownCounter > 1) {

@@ -5,9 +5,10 @@
 # Escape and says where the picture is.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh" default --target drapo
-drapo="$root/build/default/demo/drapo"
+"$root/scripts/setup.sh" demo
+# The demo preset configures the library and the program only: no test or benchmark libraries.
+"$root/scripts/build.sh" demo --target drapo
+drapo="$root/build/demo/demo/drapo"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$drapo"

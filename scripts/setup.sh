@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs when any is missing (Debian 12, as root), so that
 # the demo and test commands work on a fresh machine. Prints nothing when everything is present.
+# Usage: setup.sh [demo|test]   (default test)
+#   demo: a compiler, CMake and the GL, GLU and GLUT development packages; with no display also
+#         the virtual X server, xdotool and the screenshot tool;
+#   test: all of that and the test toolchain (test libraries, sanitizer runtimes, window managers).
 set -euo pipefail
+profile="${1:-test}"
 
-packages=(
-  g++ make cmake git ca-certificates
+demo_packages=(
+  g++ make cmake
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-xkb-utils xkb-data xdotool x11-utils imagemagick
-  clang-14 libclang-rt-14-dev valgrind procps
 )
+headless_packages=(xvfb xauth x11-xkb-utils xkb-data xdotool imagemagick)
+test_packages=(
+  git ca-certificates
+  libgtest-dev libgmock-dev libbenchmark-dev
+  x11-utils clang-14 libclang-rt-14-dev valgrind procps
+  openbox fluxbox icewm twm i3-wm xfonts-base
+)
+case $profile in
+  demo)
+    packages=("${demo_packages[@]}")
+    [ -n "${DISPLAY:-}" ] || packages+=("${headless_packages[@]}")
+    ;;
+  test) packages=("${demo_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: setup.sh [demo|test]" >&2; exit 2 ;;
+esac
 if [ -n "${KT_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$KT_EXTRA_PACKAGES"
   packages+=("${extra[@]}")
