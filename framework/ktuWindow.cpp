@@ -22,7 +22,14 @@ struct HeldGeometry {
     int heldWidth = 0;        // the window's reported size when the hold began
     int heldHeight = 0;
     int heldAt = 0;  // GLUT_ELAPSED_TIME when the hold began
+    // Full screen was asked for but GLUT has not reported it yet (a second F1 right after the
+    // first): the leave waits for the enter, or the two would be applied in one pass and the
+    // window stay full screen.
+    bool enterPending = false;
 };
+
+// The window for which full screen was last asked, until a hold begins for it.
+int enteringWindow = 0;
 
 HeldGeometry held;
 // Bumped whenever the held request is replaced or dropped, so that stale timer ticks do nothing.
@@ -57,6 +64,7 @@ int atLeastOnePixel(int size) { return size < 1 ? 1 : size; }
 // Without a window manager freeglut offsets the full-screen window by its windowed position;
 // starting from the screen's origin makes it cover the screen exactly.
 void enterFullScreen() {
+    enteringWindow = glutGetWindow();
     glutPositionWindow(0, 0);
     glutFullScreen();
 }
@@ -107,6 +115,15 @@ bool issueIfWindowed() {
     int previous = glutGetWindow();
     if (previous != held.window) glutSetWindow(held.window);
     bool done = false;
+    if (held.enterPending) {
+        bool waited = glutGet(GLUT_ELAPSED_TIME) - held.heldAt > restoreReportMilliseconds;
+        if (glutGet(GLUT_FULL_SCREEN) || waited) {
+            held.enterPending = false;
+        } else {
+            if (previous != 0 && previous != glutGetWindow()) glutSetWindow(previous);
+            return false;
+        }
+    }
     // freeglut marks the window windowed before the restored size is reported, and ignores a
     // full-screen request made in between, the window still looking full-screen sized.
     bool restoreReported = glutGet(GLUT_WINDOW_WIDTH) != held.heldWidth ||
@@ -150,8 +167,11 @@ void heldRequestTick(int generation) {
 bool holdForCurrentWindow() {
     int window = glutGetWindow();
     if (held.active && held.window == window) return true;
-    if (!glutGet(GLUT_FULL_SCREEN)) return false;
+    bool fullScreen = glutGet(GLUT_FULL_SCREEN) != 0;
+    if (!fullScreen && enteringWindow != window) return false;
     held = HeldGeometry();
+    held.enterPending = !fullScreen;
+    enteringWindow = 0;
     held.active = true;
     held.window = window;
     held.heldWidth = glutGet(GLUT_WINDOW_WIDTH);

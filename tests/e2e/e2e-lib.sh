@@ -106,7 +106,12 @@ start_wm() {
   case $WM_NAME in
     none) return 0 ;;
     openbox) HOME=$WM_HOME openbox >"$WM_HOME/log" 2>&1 & ;;
-    fluxbox) HOME=$WM_HOME fluxbox >"$WM_HOME/log" 2>&1 & ;;
+    fluxbox)
+      # No wallpaper: fluxbox's background setter would otherwise pop up a message window here.
+      mkdir -p "$WM_HOME/.fluxbox"
+      printf 'background: none\n' >"$WM_HOME/.fluxbox/overlay"
+      printf 'session.styleOverlay: %s/.fluxbox/overlay\n' "$WM_HOME" >"$WM_HOME/.fluxbox/init"
+      HOME=$WM_HOME fluxbox >"$WM_HOME/log" 2>&1 & ;;
     icewm)
       printf 'ShowTaskBar=0\n' >"$WM_HOME/preferences"
       HOME=$WM_HOME ICEWM_PRIVCFG=$WM_HOME icewm >"$WM_HOME/log" 2>&1 & ;;
@@ -129,8 +134,14 @@ start_wm() {
   fail "$WM_NAME did not start"
 }
 
+# A manager that does not end on SIGTERM within a second is killed.
 stop_wm() {
-  [ -n "${WM_PID:-}" ] && { kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null; }
+  if [ -n "${WM_PID:-}" ]; then
+    kill "$WM_PID" 2>/dev/null
+    for _ in $(seq 1 20); do kill -0 "$WM_PID" 2>/dev/null || break; sleep 0.05; done
+    kill -9 "$WM_PID" 2>/dev/null
+    wait "$WM_PID" 2>/dev/null
+  fi
   [ -n "${WM_HOME:-}" ] && rm -rf "$WM_HOME"
   WM_PID=""
   WM_HOME=""
