@@ -63,7 +63,8 @@ bool writePng(FILE* file, int width, int height, png_bytep* rows, std::string& e
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_write_image(png, rows);
     png_write_end(png, info);
@@ -72,8 +73,8 @@ bool writePng(FILE* file, int width, int height, png_bytep* rows, std::string& e
 }
 
 // The buffer drawing goes to (the back buffer when double-buffered: reading the front buffer of a
-// double-buffered window gives black on Mesa's software drivers), bottom row first, three bytes a pixel with no row padding. The caller's pixel
-// packing state and read buffer are restored.
+// double-buffered window gives black on Mesa's software drivers), bottom row first, three bytes a pixel with
+// no row padding. The caller's pixel packing state and read buffer are restored.
 std::vector<unsigned char> readDrawBuffer(int width, int height) {
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
     GLint readBuffer = GL_BACK, drawBuffer = GL_BACK;
@@ -102,7 +103,8 @@ bool ktuSaveScreenshot(const char* path) {
     const int width = glutGet(GLUT_WINDOW_WIDTH);
     const int height = glutGet(GLUT_WINDOW_HEIGHT);
     if (width <= 0 || height <= 0) {
-        return fail("the window has no pixels (" + std::to_string(width) + " x " + std::to_string(height) + ")");
+        return fail("the window has no pixels (" + std::to_string(width) + " x " + std::to_string(height) +
+                    ")");
     }
     std::vector<unsigned char> pixels = readDrawBuffer(width, height);
     std::vector<png_bytep> rows(static_cast<size_t>(height));

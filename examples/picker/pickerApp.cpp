@@ -169,7 +169,8 @@ void pickerApp::keyDown(char key) {
         load();
     } else if (key == 'p') {
         // Between frames: the file shows the frame on screen. A failure has been reported already.
-        if (ktuSaveScreenshot(pickerScreenshotPath)) std::printf("picker: saved screenshot to %s\n", pickerScreenshotPath);
+        if (ktuSaveScreenshot(pickerScreenshotPath))
+            std::printf("picker: saved screenshot to %s\n", pickerScreenshotPath);
     } else {
         ktApp::keyDown(key);  // keeps Escape
     }

@@ -40,7 +40,10 @@ bool readPng(const std::string& path, Picture& out) {
 
 // Clears the back buffer to dark grey with a 4 x 4 coloured square in three corners, then swaps.
 void showCornerFrame(int width, int height) {
-    struct Square { int x, y; float r, g, b; };
+    struct Square {
+        int x, y;
+        float r, g, b;
+    };
     const Square squares[] = {{0, 0, 1, 0, 0}, {width - 4, 0, 0, 1, 0}, {0, height - 4, 0, 0, 1}};
     glDisable(GL_SCISSOR_TEST);
     glClearColor(0.25f, 0.25f, 0.25f, 1);
@@ -95,7 +98,11 @@ TEST(Screenshot, SavesTheWindowAtItsSizeTopRowFirst) {
 TEST(Screenshot, FailuresReturnFalseWithOneLineAndLeaveNoFile) {
     ktTestOpenWindow();
     showCornerFrame(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-    struct Case { const char* what; std::string path; std::string reason; };
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string reason;
+    };
     const Case cases[] = {
         {"empty name", "", "no file name given"},
         {"missing directory", "/nonexistent-kt-dir/shot.png", "No such file or directory"},
