@@ -163,11 +163,14 @@ public:
         }
         colorList[index].set(r, g, b, a);
     }
-    /// Turns per-vertex colours on and sizes colorList to listLength entries.
+    /// Turns per-vertex colours on and sizes colorList to listLength entries; the vertices get white
+    /// unless colours were on already.
     void enablePerVertexColors();
-    /// Turns per-vertex normals on and sizes normalList and normalCountList to listLength entries.
+    /// Turns per-vertex normals on and sizes normalList and normalCountList to listLength entries; the
+    /// vertices get normal (0, 0, 1) and count 0 unless normals were on already.
     void enablePerVertexNormals();
-    /// Turns per-vertex texture coordinates on and sizes textureCoordList to listLength entries.
+    /// Turns per-vertex texture coordinates on and sizes textureCoordList to listLength entries; the
+    /// vertices get (0, 0, 0) unless texture coordinates were on already.
     void enablePerVertexTextureCoords();
     /// Recomputes normalList from the world positions of the last draw (absVertexList): each face that
     /// the primitive forms adds its unit normal once to each of its corners, and each sum is
@@ -183,13 +186,15 @@ public:
     void idle() override {}
     /// Whether window position (x, y) hits the shape as its last picking draw placed it on screen:
     /// inside a triangle (strips, fans and convex polygons included), or within 5 pixels of a point or
-    /// of a line segment. Quads and quad strips are never hit.
+    /// of a line segment. Quads and quad strips are never hit, and nothing is while enablePicking is off.
     bool pointInside(float x, float y) override;
     /// Whether the shape's window vertices lie in the rectangle left .. right × bottom .. top: all of
     /// them, border included, or with `any` at least one strictly inside. The bounds are taken as given.
+    /// A shape without vertices lies in every rectangle, and in none with `any`.
     bool shapeInRect(float left, float bottom, float right, float top, bool any) override;
     /// Whether the shape's window vertices lie in the circle of centre (cx, cy) and `radius` pixels: all
-    /// of them, edge included, or with `any` at least one strictly inside.
+    /// of them, edge included, or with `any` at least one strictly inside. A shape without vertices lies
+    /// in every circle, and in none with `any`.
     bool shapeInCircle(float cx, float cy, float radius, bool any) override;
     /// Writes the shape's binary record (86-byte little-endian header, then the vertex list and the
     /// lists that are on) at the stream's position. A null stream or a failed write prints
