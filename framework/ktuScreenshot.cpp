@@ -11,6 +11,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -106,8 +107,14 @@ bool ktuSaveScreenshot(const char* path) {
         return fail("the window has no pixels (" + std::to_string(width) + " x " + std::to_string(height) +
                     ")");
     }
-    std::vector<unsigned char> pixels = readDrawBuffer(width, height);
-    std::vector<png_bytep> rows(static_cast<size_t>(height));
+    std::vector<unsigned char> pixels;
+    std::vector<png_bytep> rows;
+    try {
+        pixels = readDrawBuffer(width, height);
+        rows.resize(static_cast<size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return fail("no memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
+    }
     const size_t stride = static_cast<size_t>(width) * 3;
     for (int r = 0; r < height; ++r) rows[r] = pixels.data() + static_cast<size_t>(height - 1 - r) * stride;
 
