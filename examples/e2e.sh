@@ -3,11 +3,12 @@
 # is no display). Moves the pointer with xdotool and reads screenshots (ImageMagick) pixel by pixel:
 # the shape under the pointer, and only that shape, shows the hover colour; a dragged rectangle selects the
 # shapes wholly inside it; 's' saves the shapes, 'l' loads them back, a truncated file is refused with the
-# shape-record message while the program keeps running; Escape ends it with status 0.
+# shape-record message while the program keeps running; 'p' saves a screenshot that matches the X server's
+# own picture of the window pixel for pixel; Escape ends it with status 0.
 # Usage: e2e.sh PATH/TO/picker
 set -u
 picker=${1:?usage: e2e.sh PATH/TO/picker}
-for tool in xdotool import convert; do
+for tool in xdotool import convert compare identify; do
   command -v "$tool" >/dev/null || { echo "e2e_picker: $tool is not installed"; exit 2; }
 done
 
@@ -15,6 +16,7 @@ work=$(mktemp -d /tmp/kt-picker.XXXXXX)
 record="$work/shapes.ktrec"
 log="$work/picker.log"
 shot="$work/shot.png"
+screenshot="$work/screenshot.png"
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
@@ -33,7 +35,7 @@ fatal() {
 hover='#FFFF00'     # the program's colour for the shape under the pointer
 selected='#00FFFF'  # its colour for the shapes inside the dragged rectangle
 
-"$picker" "$record" >"$log" 2>&1 &
+"$picker" "$record" "$screenshot" >"$log" 2>&1 &
 pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^ktu$' | head -n 1)
 [ -n "$wid" ] || fatal "no window titled ktu appeared"
@@ -145,6 +147,21 @@ wait_log "picker: $record not loaded, shapes unchanged" || fail "damaged file: n
 kill -0 "$pid" 2>/dev/null || fatal "the program ended after loading a damaged file"
 point 440 120
 wait_pixel 440 120 FFFF00 || fail "after the damaged load the disc is not picked"
+
+# 'p' saves the frame on screen: same size as the window and the same pixels as the X server's picture.
+xdotool key p
+if wait_log "picker: saved screenshot to $screenshot"; then
+  import -window "$wid" "$work/xwindow.png" 2>/dev/null
+  size=$(identify -format '%wx%h' "$screenshot" 2>/dev/null)
+  [ "$size" = "${winW}x${winH}" ] || fail "screenshot: size $size, window ${winW}x${winH}"
+  differ=$(compare -metric AE "$screenshot" "$work/xwindow.png" null: 2>&1)
+  [ "$differ" = 0 ] || fail "screenshot: $differ pixels differ from the X server's picture of the window"
+  # Orientation: the disc, picked and so yellow, sits in the window's lower half.
+  disc=$(convert "$screenshot" -format "%[hex:p{440,$((winH - 1 - 120))}]" info: 2>/dev/null)
+  [ "$disc" = FFFF00 ] || fail "screenshot: the picked disc is $disc at window (440, 120)"
+else
+  fail "screenshot: no confirmation"
+fi
 
 # Escape ends the program with status 0.
 xdotool key Escape

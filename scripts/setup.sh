@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs when any is missing (Debian 12, as root), so that
 # the demo and test commands work on a fresh machine. Prints nothing when everything is present.
 # Usage: setup.sh [demo|test]   (default test)
-#   demo: a compiler, CMake and the GL, GLU and GLUT development packages; with no display also
+#   demo: a compiler, CMake and the GL, GLU, GLUT and PNG development packages; with no display also
 #         the virtual X server, xdotool and the screenshot tool;
 #   test: all of that and the test toolchain (test libraries, sanitizer runtimes, window managers).
 set -euo pipefail
@@ -10,7 +10,7 @@ profile="${1:-test}"
 
 demo_packages=(
   g++ make cmake
-  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev
 )
 headless_packages=(xvfb xauth x11-xkb-utils xkb-data xdotool imagemagick)
 test_packages=(
@@ -18,6 +18,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   x11-utils clang-14 libclang-rt-14-dev valgrind procps
   openbox fluxbox icewm twm i3-wm xfonts-base
+  pkg-config doxygen
 )
 case $profile in
   demo)

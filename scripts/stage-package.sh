@@ -1,48 +1,158 @@
 #!/usr/bin/env bash
-# Installed-package check. Builds the framework on its own (no tests, benchmarks or examples) in
-# build/package/framework, installs it into a temporary prefix, then configures and builds examples/ as a
-# separate project that finds the framework only through that prefix (find_package(ktframework) via
-# CMAKE_PREFIX_PATH), proves that nothing was compiled against the source tree, and runs the example's
-# end-to-end test with the program so built. Exit status 0 when everything passes.
+# Installed-package check, everything built outside the source tree's own targets:
+# 1. static library: build and install into a temporary prefix (public headers only, CMake package,
+#    ktframework.pc); build examples/ against it through find_package and prove that nothing was
+#    compiled against the source tree; run the picker's and hello's end-to-end tests; build hello with
+#    plain `pkg-config --cflags --libs ktframework` and run it; make an application with
+#    scripts/new-app.sh, build it against the prefix and run it.
+# 2. shared library (SONAME libktframework.so.1): the same examples through find_package and hello
+#    through pkg-config, run against the installed .so (globals and virtual hooks across the library).
+# 3. Debian package: cpack -G DEB from the shared build, dpkg -i, build hello (pkg-config) and a new
+#    application (CMake) against the system install, run both, then dpkg -r so the machine stays clean.
+# Exit status 0 when everything passes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${KT_PACKAGE_BUILD:-$root/build/package}"
-prefix=$(mktemp -d /tmp/kt-prefix.XXXXXX)
-trap 'rm -rf "$prefix"' EXIT
-jobs=$(nproc)
-
-echo "package: build and install the framework into $prefix"
-cmake -S "$root" -B "$build/framework" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKT_BUILD_TESTS=OFF -DKT_BUILD_BENCHMARKS=OFF -DKT_BUILD_EXAMPLES=OFF >/dev/null
-cmake --build "$build/framework" -j "$jobs"
-cmake --install "$build/framework" --prefix "$prefix" >/dev/null
-
-missing=0
-for f in include/framework/ktu.h include/framework/ktApp.h include/framework/ktGeo.h include/math/ktVec3f.h \
-  include/math/ktTransforms.h include/shapes/ktShape.h include/shapes/ktNiceShapes.h \
-  lib/libktframework.a lib/cmake/ktframework/ktframeworkConfig.cmake \
-  lib/cmake/ktframework/ktframeworkConfigVersion.cmake lib/cmake/ktframework/ktframeworkTargets.cmake; do
-  [ -e "$prefix/$f" ] || { echo "package: $f was not installed"; missing=1; }
-done
-[ "$missing" -eq 0 ] || exit 1
-
-echo "package: build examples/ against the installed package"
-rm -rf "$build/examples"  # the prefix is new on every run: no cached package location may survive
-cmake -S "$root/examples" -B "$build/examples" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-cmake --build "$build/examples" -j "$jobs"
-
-# The package must be the one in the prefix, and the framework's headers must come from it: no include
-# path may point into the source tree except examples/ itself.
-package_dir=$(sed -n 's/^ktframework_DIR:PATH=//p' "$build/examples/CMakeCache.txt")
-[ "$package_dir" = "$prefix/lib/cmake/ktframework" ] || {
-  echo "package: found ktframework in '$package_dir', not in the prefix"
-  exit 1
+work=$(mktemp -d /tmp/kt-package.XXXXXX)
+deb_name=libktframework-dev
+deb_installed=0
+cleanup() {
+  if [ "$deb_installed" -eq 1 ]; then dpkg -r "$deb_name" >/dev/null 2>&1 || true; fi
+  rm -rf "$work"
 }
-if grep -oE -- "-(I|isystem) ?$root[^ \"]*" "$build/examples/compile_commands.json" | grep -v "$root/examples"; then
-  echo "package: the example was compiled against the source tree"
-  exit 1
-fi
+trap cleanup EXIT
+jobs=$(nproc)
+xvfb="$root/scripts/with-xvfb.sh"
+say() { echo "package: $*"; }
+die() { echo "package: FAIL: $*"; exit 1; }
 
-echo "package: end-to-end test of the example built from the package"
-"$root/scripts/with-xvfb.sh" "$root/examples/e2e.sh" "$build/examples/picker"
+# build_framework DIR PREFIX SHARED: configures (install prefix PREFIX), builds and installs the library alone.
+build_framework() {
+  cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$2" -DKT_BUILD_SHARED="$3" \
+    -DKT_BUILD_TESTS=OFF -DKT_BUILD_BENCHMARKS=OFF -DKT_BUILD_EXAMPLES=OFF >/dev/null
+  cmake --build "$1" -j "$jobs"
+}
+
+# check_installed PREFIX LIBDIR LIBRARY: the public headers, library, CMake package and pkg-config file are
+# there; the internal headers are not.
+check_installed() {
+  local prefix=$1 libdir=$2 f missing=0
+  for f in include/framework/ktu.h include/framework/ktApp.h include/framework/ktGeo.h \
+    include/framework/ktuScreenshot.h include/math/ktVec3f.h include/math/ktVec4f.h include/math/ktMatrix4f.h \
+    include/math/ktTransforms.h include/shapes/ktShape.h include/shapes/ktPrimitive.h include/shapes/ktNiceShapes.h \
+    "$libdir/$3" "$libdir/cmake/ktframework/ktframeworkConfig.cmake" \
+    "$libdir/cmake/ktframework/ktframeworkConfigVersion.cmake" "$libdir/cmake/ktframework/ktframeworkTargets.cmake" \
+    "$libdir/pkgconfig/ktframework.pc"; do
+    [ -e "$prefix/$f" ] || { say "$f was not installed in $prefix"; missing=1; }
+  done
+  for f in framework/ktuWindow.h framework/ktAppFullScreen.h framework/ktuViewConstants.h shapes/ktShapeDrawPasses.h; do
+    [ ! -e "$prefix/include/$f" ] || { say "internal header $f was installed"; missing=1; }
+  done
+  [ "$missing" -eq 0 ] || die "installed files"
+}
+
+# examples_via_cmake PREFIX DIR: builds examples/ with find_package(ktframework) from PREFIX only, then runs
+# the end-to-end tests of picker and hello.
+examples_via_cmake() {
+  local prefix=$1 dir=$2 package_dir
+  rm -rf "$dir"  # the prefix is new on every run: no cached package location may survive
+  cmake -S "$root/examples" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  # The package must be the one in the prefix, and the framework's headers must come from it: no include
+  # path may point into the source tree except examples/ itself.
+  package_dir=$(sed -n 's/^ktframework_DIR:PATH=//p' "$dir/CMakeCache.txt")
+  case "$package_dir" in
+    "$prefix"/*/cmake/ktframework) ;;
+    *) die "found ktframework in '$package_dir', not in $prefix" ;;
+  esac
+  if grep -oE -- "-(I|isystem) ?$root[^ \"]*" "$dir/compile_commands.json" | grep -v "$root/examples"; then
+    die "the examples were compiled against the source tree"
+  fi
+  "$xvfb" "$root/examples/e2e.sh" "$dir/picker"
+  "$xvfb" "$root/examples/hello/e2e.sh" "$dir/hello"
+}
+
+# hello_via_pkgconfig PCDIR OUT: compiles examples/hello/main.cpp with pkg-config's flags alone (PCDIR
+# empty: the system's pkg-config path), printing the command.
+hello_via_pkgconfig() {
+  local flags libs
+  flags=$(PKG_CONFIG_PATH="$1" pkg-config --cflags ktframework)
+  libs=$(PKG_CONFIG_PATH="$1" pkg-config --libs ktframework)
+  say "c++ $flags hello/main.cpp $libs"
+  # shellcheck disable=SC2086  # pkg-config's output is a list of flags
+  c++ -Wall -Wextra -O2 $flags "$root/examples/hello/main.cpp" -o "$2" $libs
+}
+
+# new_app PREFIX DIR NAME: creates an application with new-app.sh, builds it against PREFIX (empty: the
+# system) and runs it: its triangle is drawn, a click is reported, Escape ends it with status 0.
+new_app() {
+  "$root/scripts/new-app.sh" "$3" "$2" >/dev/null
+  cmake -S "$2" -B "$2/build" ${1:+-DCMAKE_PREFIX_PATH="$1"} >/dev/null
+  cmake --build "$2/build" -j "$jobs" >/dev/null
+  "$xvfb" "$root/examples/hello/e2e.sh" "$2/build/$3" 3399FF "$3" Escape
+}
+
+say "new-app.sh refuses a bad name and a folder that is not empty"
+if "$root/scripts/new-app.sh" "9lives" "$work/bad" 2>/dev/null; then die "new-app accepted the name 9lives"; fi
+mkdir -p "$work/full" && touch "$work/full/keep"
+if "$root/scripts/new-app.sh" demo "$work/full" 2>/dev/null; then die "new-app wrote into a folder that is not empty"; fi
+[ "$(ls -A "$work/full")" = keep ] || die "new-app changed a folder that is not empty"
+
+# 1. Static library.
+static="$work/static"
+say "static library: build and install into $static"
+build_framework "$build/static" "$static" OFF
+cmake --install "$build/static" >/dev/null
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/static/CMakeCache.txt")
+check_installed "$static" "$libdir" libktframework.a
+say "static library: examples through find_package"
+examples_via_cmake "$static" "$build/examples-static"
+say "static library: hello through pkg-config"
+hello_via_pkgconfig "$static/$libdir/pkgconfig" "$work/hello-static"
+if ldd "$work/hello-static" | grep ktframework; then die "hello built against the static library loads a shared one"; fi
+"$xvfb" "$root/examples/hello/e2e.sh" "$work/hello-static"
+say "static library: an application made by new-app.sh"
+new_app "$static" "$work/apps/static" spinner
+
+# 2. Shared library, configured for /usr so that the same build makes the Debian package.
+shared="$work/shared"
+say "shared library: build and install into $shared"
+build_framework "$build/shared" /usr ON
+cmake --install "$build/shared" --prefix "$shared" >/dev/null
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/shared/CMakeCache.txt")
+check_installed "$shared" "$libdir" libktframework.so
+soname=$(objdump -p "$shared/$libdir/libktframework.so.1.1.0" | awk '/SONAME/{print $2}')
+[ "$soname" = libktframework.so.1 ] || die "SONAME is '$soname', not libktframework.so.1"
+[ "$(readlink "$shared/$libdir/libktframework.so")" = libktframework.so.1 ] || die "libktframework.so link"
+say "shared library: examples through find_package"
+examples_via_cmake "$shared" "$build/examples-shared"
+ldd "$build/examples-shared/picker" | grep "$shared/$libdir/libktframework.so.1" ||
+  die "picker does not load the installed shared library"
+say "shared library: hello through pkg-config"
+hello_via_pkgconfig "$shared/$libdir/pkgconfig" "$work/hello-shared"
+LD_LIBRARY_PATH="$shared/$libdir" ldd "$work/hello-shared" | grep "$shared/$libdir/libktframework.so.1" ||
+  die "hello does not load the installed shared library"
+LD_LIBRARY_PATH="$shared/$libdir" "$xvfb" "$root/examples/hello/e2e.sh" "$work/hello-shared"
+
+# 3. Debian package.
+say "Debian package: cpack -G DEB"
+(cd "$build/shared" && rm -f ./*.deb && cpack -G DEB >/dev/null)
+deb=$(ls "$build/shared"/${deb_name}_*.deb)
+dpkg-deb --field "$deb" Package Version Depends
+if [ "$(dpkg-query -W -f='${db:Status-Status}' "$deb_name" 2>/dev/null)" = installed ]; then
+  die "$deb_name is already installed on this machine; remove it first (dpkg -r $deb_name)"
+fi
+deb_installed=1
+dpkg -i "$deb" >/dev/null
+[ "$(pkg-config --modversion ktframework)" = 1.1.0 ] || die "pkg-config does not see the installed package"
+say "Debian package: hello through pkg-config"
+hello_via_pkgconfig "" "$work/hello-deb"
+ldd "$work/hello-deb" | grep -E "libktframework.so.1 => (/usr)?/$libdir/libktframework.so.1" || die "hello does not load the packaged library"
+"$xvfb" "$root/examples/hello/e2e.sh" "$work/hello-deb"
+say "Debian package: an application made by new-app.sh"
+new_app "" "$work/apps/deb" painter
+dpkg -r "$deb_name" >/dev/null
+deb_installed=0
+[ ! -e "/usr/$libdir/libktframework.so.1" ] || die "dpkg -r left the library behind"
+say "passed"

@@ -11,9 +11,11 @@
 #include <utility>
 
 #include "framework/ktu.h"
+#include "framework/ktuScreenshot.h"
 #include "math/ktTransforms.h"
 
 const char* pickerRecordPath = "shapes.ktrec";
+const char* pickerScreenshotPath = "picker.png";
 
 namespace {
 
@@ -165,6 +167,10 @@ void pickerApp::keyDown(char key) {
         save();
     } else if (key == 'l') {
         load();
+    } else if (key == 'p') {
+        // Between frames: the file shows the frame on screen. A failure has been reported already.
+        if (ktuSaveScreenshot(pickerScreenshotPath))
+            std::printf("picker: saved screenshot to %s\n", pickerScreenshotPath);
     } else {
         ktApp::keyDown(key);  // keeps Escape
     }

@@ -1,7 +1,8 @@
 // pickerApp: an example application on the framework. It lays out five ktShapes of different
 // primitive types in window pixels (origin at the bottom-left, y up), highlights the shape under the
 // mouse pointer, selects the shapes lying wholly inside a rectangle dragged with the mouse, and saves
-// all shapes to a shape-record file on 's' and loads them back on 'l'. Escape ends it (ktApp's default).
+// all shapes to a shape-record file on 's' and loads them back on 'l', and saves a PNG screenshot on
+// 'p'. Escape ends it (ktApp's default).
 #ifndef KT_EXAMPLES_PICKER_PICKERAPP_H
 #define KT_EXAMPLES_PICKER_PICKERAPP_H
 
@@ -10,6 +11,8 @@
 
 // Path of the shape-record file; main sets it from the command line before calling makeApp.
 extern const char* pickerRecordPath;
+// Path of the PNG screenshot that 'p' writes; main sets it from the second argument.
+extern const char* pickerScreenshotPath;
 
 class pickerApp : public ktApp {
 public:

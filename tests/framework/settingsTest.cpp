@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "framework/ktApp.h"
 #include "framework/ktu.h"
+#include "framework/ktuScreenshot.h"
 #include "framework/ktuViewConstants.h"
 
 namespace {
@@ -172,6 +174,15 @@ TEST(Registry, WindowSizeWriteTakesEffectAtOnceAndReleasesTheGrabBuffers) {
     EXPECT_EQ(ktuScreenGrabFlipper, nullptr);
     ktuSetIntegerv(KTU_WINDOW_SIZE, size);  // nothing left to release
     EXPECT_EQ(ktuScreenGrabBuffer, nullptr);
+}
+
+TEST(Screenshot, WithoutAWindowFailsWithOneLineAndWritesNothing) {
+    ktuDebugLevel = 3;
+    const std::string path = testing::TempDir() + "kt-no-window.png";
+    CaptureStderr();
+    EXPECT_FALSE(ktuSaveScreenshot(path.c_str()));
+    EXPECT_EQ(GetCapturedStderr(), "ktuSaveScreenshot: no window yet (ktuOpen has not run)\n");
+    EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
 }
 
 TEST(Debug, PrintsWhenTheLevelIsWithinTheThreshold) {
