@@ -1,0 +1,25 @@
+// ktFormPrimitives: the points, line segments or triangles that OpenGL draws for a shape, as
+// vertex indices. The entries are the index list (or the vertices in order); -1 ends a primitive
+// and the next entry starts a new one, as draw's glEnd/glBegin do; an entry outside the vertex
+// list is left out, as draw leaves it out, so its neighbours join. Strip triangles keep OpenGL's
+// winding (every odd triangle has its first two corners swapped), fans and polygons turn around
+// the first entry of their primitive, quads split along the diagonal from their first corner.
+#ifndef KT_IO_KTSHAPEPRIMITIVES_H
+#define KT_IO_KTSHAPEPRIMITIVES_H
+
+#include <vector>
+
+#include "shapes/ktShape.h"
+
+struct ktShapePrimitives {
+    // Corners per primitive: 1 points, 2 line segments, 3 triangles; 0 when the style draws none.
+    int corners = 0;
+    // Vertex indices, `corners` per primitive, every one within the vertex list.
+    std::vector<int> indices;
+
+    int count() const { return corners == 0 ? 0 : static_cast<int>(indices.size()) / corners; }
+};
+
+ktShapePrimitives ktFormPrimitives(const ktShape& shape);
+
+#endif
