@@ -199,6 +199,22 @@ void commit(ktShape& shape, Lists& lists) {
     lists = Lists();
 }
 
+// Every face names at least one corner, and only vertices its mesh holds.
+bool facesWhole(const aiScene& scene) {
+    for (unsigned m = 0; m < scene.mNumMeshes; m++) {
+        const aiMesh* mesh = scene.mMeshes[m];
+        if (mesh == nullptr) return false;
+        if (mesh->mNumFaces > 0 && (mesh->mFaces == nullptr || mesh->mVertices == nullptr)) return false;
+        for (unsigned f = 0; f < mesh->mNumFaces; f++) {
+            const aiFace& face = mesh->mFaces[f];
+            if (face.mNumIndices == 0 || face.mIndices == nullptr) return false;
+            for (unsigned k = 0; k < face.mNumIndices; k++)
+                if (face.mIndices[k] >= mesh->mNumVertices) return false;
+        }
+    }
+    return true;
+}
+
 // Reads and validates the scene; prints the refusal and returns null when it cannot be had.
 const aiScene* readScene(Assimp::Importer& importer, const char* path) {
     struct stat info;
@@ -210,11 +226,20 @@ const aiScene* readScene(Assimp::Importer& importer, const char* path) {
         ktIoReport("import", "cannot read", path, "is a directory");
         return nullptr;
     }
+    // Faces are checked before the library triangulates them: its triangulation stops the process
+    // on faces without corners, which a truncated file can leave behind.
     const aiScene* scene = nullptr;
+    const char* damage = nullptr;
     try {
-        scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_ValidateDataStructure);
+        scene = importer.ReadFile(path, aiProcess_ValidateDataStructure);
+        if (scene != nullptr && !facesWhole(*scene)) damage = "the file's faces are damaged";
+        if (scene != nullptr && damage == nullptr) scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
     } catch (...) {
         scene = nullptr;
+    }
+    if (damage != nullptr) {
+        ktIoReport("import", "cannot read", path, damage);
+        return nullptr;
     }
     if (scene == nullptr) {
         const char* reason = importer.GetErrorString();
