@@ -203,6 +203,10 @@ bool ktExportShape(const ktShape& shape, const char* path, bool world, const cha
         return false;
     }
     const char* format = formatId != nullptr ? formatId : ktExportFormatFor(path);
+    // The library's binary PLY reader fails on the per-vertex colours its binary writer stores, so
+    // a coloured shape named .ply is written in the text form, which reads back.
+    if (formatId == nullptr && format != nullptr && std::strcmp(format, "plyb") == 0 && shape.enableVertexColors)
+        format = "ply";
     if (format == nullptr) {
         ktIoReport("export", what, path, "no format writes this file name's extension");
         return false;

@@ -15,7 +15,8 @@
 // extension), or null when no format writes it.
 const char* ktExportFormatFor(const char* path);
 
-// Writes `shape` to `path` in `formatId` (null: by the extension). `world` selects the positions
+// Writes `shape` to `path` in `formatId` (null: by the extension; a shape with per-vertex colours
+// named .ply is written as text PLY, whose colours read back). `world` selects the positions
 // the shape's transforms give over its own coordinates. Returns true only when every byte was written.
 bool ktExportShape(const ktShape& shape, const char* path, bool world = true, const char* formatId = nullptr);
 
