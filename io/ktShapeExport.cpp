@@ -203,10 +203,15 @@ bool ktExportShape(const ktShape& shape, const char* path, bool world, const cha
         return false;
     }
     const char* format = formatId != nullptr ? formatId : ktExportFormatFor(path);
-    // The library's binary PLY reader fails on the per-vertex colours its binary writer stores, so
-    // a coloured shape named .ply is written in the text form, which reads back.
-    if (formatId == nullptr && format != nullptr && std::strcmp(format, "plyb") == 0 && shape.enableVertexColors)
-        format = "ply";
+    // The library's binary PLY writer declares per-vertex colours as bytes but stores floats, a file
+    // no reader decodes: a coloured shape named .ply goes out as text PLY, and an explicit request
+    // for the binary form is refused.
+    const bool colored = shape.enableVertexColors && shape.colorList != nullptr;
+    if (formatId == nullptr && format != nullptr && std::strcmp(format, "plyb") == 0 && colored) format = "ply";
+    if (format != nullptr && std::strcmp(format, "plyb") == 0 && colored) {
+        ktIoReport("export", what, path, "binary PLY cannot hold per-vertex colours here; use the text form (ply)");
+        return false;
+    }
     if (format == nullptr) {
         ktIoReport("export", what, path, "no format writes this file name's extension");
         return false;

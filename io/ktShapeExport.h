@@ -16,7 +16,8 @@
 const char* ktExportFormatFor(const char* path);
 
 // Writes `shape` to `path` in `formatId` (null: by the extension; a shape with per-vertex colours
-// named .ply is written as text PLY, whose colours read back). `world` selects the positions
+// named .ply is written as text PLY, since the library's binary PLY stores them wrongly, and an
+// explicit "plyb" for such a shape is refused). `world` selects the positions
 // the shape's transforms give over its own coordinates. Returns true only when every byte was written.
 bool ktExportShape(const ktShape& shape, const char* path, bool world = true, const char* formatId = nullptr);
 
