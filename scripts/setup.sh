@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-xkb-utils xkb-data xdotool x11-utils imagemagick
   clang-14 libclang-rt-14-dev valgrind procps
+  libassimp-dev assimp-utils assimp-testmodels
 )
 if [ -n "${KT_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$KT_EXTRA_PACKAGES"

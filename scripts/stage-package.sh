@@ -20,6 +20,7 @@ cmake --install "$build/framework" --prefix "$prefix" >/dev/null
 missing=0
 for f in include/framework/ktu.h include/framework/ktApp.h include/framework/ktGeo.h include/math/ktVec3f.h \
   include/math/ktTransforms.h include/shapes/ktShape.h include/shapes/ktNiceShapes.h \
+  include/io/ktShapeImport.h include/io/ktShapeExport.h include/io/ktShapeFile.h lib/libktio.a bin/ktshape \
   lib/libktframework.a lib/cmake/ktframework/ktframeworkConfig.cmake \
   lib/cmake/ktframework/ktframeworkConfigVersion.cmake lib/cmake/ktframework/ktframeworkTargets.cmake; do
   [ -e "$prefix/$f" ] || { echo "package: $f was not installed"; missing=1; }
@@ -46,3 +47,4 @@ fi
 
 echo "package: end-to-end test of the example built from the package"
 "$root/scripts/with-xvfb.sh" "$root/examples/e2e.sh" "$build/examples/picker"
+"$root/scripts/with-xvfb.sh" "$root/examples/viewer/e2e.sh" "$build/examples/viewer" "$prefix/bin/ktshape"
