@@ -94,13 +94,15 @@ private:
 std::vector<ktVec3f> positionsOf(const ktShape& shape, bool world) {
     std::vector<ktVec3f> positions(shape.vertexList, shape.vertexList + shape.listLength);
     if (!world || shape.listLength == 0) return positions;
+    // The caller's stack is left exactly as it was, also when it is full and the push cannot happen.
+    const int height = ktMatrixHeight;
     ktPushMatrix();
     const ktMatrix4f saved = *getCurrentMatrix();
     getCurrentMatrix()->setIdentity();
     ktShapeApplyTransforms(shape.transformOrder, shape.Translation, shape.Rotation, shape.Scale);
     ktShapeWorldPositions(shape.vertexList, positions.data(), shape.listLength);
     getCurrentMatrix()->set(&saved);
-    ktPopMatrix();
+    if (ktMatrixHeight > height) ktPopMatrix();
     return positions;
 }
 

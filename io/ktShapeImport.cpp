@@ -226,6 +226,11 @@ const aiScene* readScene(Assimp::Importer& importer, const char* path) {
         ktIoReport("import", "cannot read", path, "is a directory");
         return nullptr;
     }
+    // A device or a pipe could block or never end.
+    if (!S_ISREG(info.st_mode)) {
+        ktIoReport("import", "cannot read", path, "not a regular file");
+        return nullptr;
+    }
     // Faces are checked before the library triangulates them: its triangulation stops the process
     // on faces without corners, which a truncated file can leave behind.
     const aiScene* scene = nullptr;

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -22,6 +23,7 @@
 #include "io/ktShapeFile.h"
 #include "io/ktShapeImport.h"
 #include "io/ktShapePrimitives.h"
+#include "math/ktTransforms.h"
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktPrimitive.h"
 
@@ -233,6 +235,7 @@ TEST(Import, RefusedFilesLeaveTheShapeUnchanged) {
         {"foreign.dae", "not a model\n", ""},
         {"", "", tmp.path},                                // a directory
         {"", "", tmp / "missing.obj"},                     // no such file
+        {"", "", "/dev/zero"},                             // a device that never ends
         {"", "", dir + "/OBJ/point_cloud.obj"},            // points only
         {"", "", dir + "/OBJ/testline.obj"},               // lines only
     };
@@ -394,6 +397,18 @@ TEST(Export, WorldOrOwnCoordinates) {
     EXPECT_NEAR(w.vertexList[1].x, 0.0f, 1e-6);
     EXPECT_NEAR(w.vertexList[2].z, 1.0f, 1e-6);
     EXPECT_EQ(trianglesOf(o), trianglesOf(shape));
+
+    // The caller's transform stack is left as it was, also when it is full.
+    for (int height : {0, ktMatrixStackDepth - 1}) {
+        ktTransformsInit();
+        ktMatrixHeight = height;
+        getCurrentMatrix()->translate(5, 6, 7);
+        const ktMatrix4f top = *getCurrentMatrix();
+        ASSERT_TRUE(ktExportShape(shape, world.c_str(), true));
+        EXPECT_EQ(ktMatrixHeight, height);
+        EXPECT_EQ(std::memcmp(getCurrentMatrix()->m, top.m, sizeof top.m), 0) << height;
+    }
+    ktTransformsInit();
 }
 
 TEST(Export, LinesAndPointsStayLinesAndPoints) {
