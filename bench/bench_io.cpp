@@ -2,8 +2,8 @@
 // binary PLY and binary STL (is it linear in the file's size?), and the frame rate of drawing the
 // million-triangle model lit in the framework's view frame, as the viewer example draws it.
 // Usage: bench_io [directory for the generated files, default /tmp]; needs a window (with-xvfb.sh).
-#include <GL/gl.h>
 #include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -24,7 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // A side x side grid, drawn as strips: 2 (side - 1)^2 triangles, no two neighbours parallel.
 ktMeshShape* makeSurface(int side) {
@@ -101,7 +103,7 @@ int main(int argc, char** argv) {
             std::remove(path.c_str());
         }
     }
-    std::printf("draw %d triangles lit in a %d x %d window: %.2f frames per second\n", million.indexListLength / 3,
-                ktuWindowWidth, ktuWindowHeight, frameRate(million, 5));
+    std::printf("draw %d triangles lit in a %d x %d window: %.2f frames per second\n",
+                million.indexListLength / 3, ktuWindowWidth, ktuWindowHeight, frameRate(million, 5));
     return 0;
 }

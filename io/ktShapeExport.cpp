@@ -4,13 +4,13 @@
 // shows only there).
 #include "io/ktShapeExport.h"
 
+#include <assimp/material.h>
+#include <assimp/scene.h>
 #include <sys/stat.h>
 
 #include <assimp/Exporter.hpp>
 #include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
-#include <assimp/material.h>
-#include <assimp/scene.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,7 +40,9 @@ public:
     ~CheckedStream() override {
         if (std::fclose(file_) != 0) log_.fail(path_, errno);
     }
-    size_t Read(void* buffer, size_t size, size_t count) override { return std::fread(buffer, size, count, file_); }
+    size_t Read(void* buffer, size_t size, size_t count) override {
+        return std::fread(buffer, size, count, file_);
+    }
     size_t Write(const void* buffer, size_t size, size_t count) override {
         const size_t done = std::fwrite(buffer, size, count, file_);
         if (done != count) log_.fail(path_, errno);
@@ -48,7 +50,8 @@ public:
     }
     aiReturn Seek(size_t offset, aiOrigin origin) override {
         const int whence = origin == aiOrigin_SET ? SEEK_SET : origin == aiOrigin_CUR ? SEEK_CUR : SEEK_END;
-        return std::fseek(file_, static_cast<long>(offset), whence) == 0 ? aiReturn_SUCCESS : aiReturn_FAILURE;
+        return std::fseek(file_, static_cast<long>(offset), whence) == 0 ? aiReturn_SUCCESS
+                                                                         : aiReturn_FAILURE;
     }
     size_t Tell() const override { return static_cast<size_t>(std::ftell(file_)); }
     size_t FileSize() const override {
@@ -79,7 +82,8 @@ public:
             log_.fail(path, errno);
             return nullptr;
         }
-        if (std::strchr(mode, 'w') != nullptr || std::strchr(mode, 'a') != nullptr) log_.written.push_back(path);
+        if (std::strchr(mode, 'w') != nullptr || std::strchr(mode, 'a') != nullptr)
+            log_.written.push_back(path);
         return new CheckedStream(file, path, log_);
     }
     void Close(Assimp::IOStream* stream) override { delete stream; }
@@ -87,7 +91,6 @@ public:
 private:
     WriteLog& log_;
 };
-
 
 // The shape's positions: its own coordinates, or those its transforms give from an identity stack
 // with draw's own arithmetic.
@@ -144,13 +147,14 @@ aiScene* sceneOf(const ktShape& shape, const ktShapePrimitives& primitives, bool
         aiFace& face = mesh->mFaces[f];
         face.mNumIndices = static_cast<unsigned>(corners);
         face.mIndices = new unsigned[corners];
-        for (int k = 0; k < corners; k++) face.mIndices[k] = static_cast<unsigned>(primitives.indices[f * corners + k]);
+        for (int k = 0; k < corners; k++)
+            face.mIndices[k] = static_cast<unsigned>(primitives.indices[f * corners + k]);
     }
     mesh->mMaterialIndex = 0;
 
     aiScene* scene = new aiScene();
     scene->mNumMeshes = 1;
-    scene->mMeshes = new aiMesh*[1]{mesh};
+    scene->mMeshes = new aiMesh* [1] { mesh };
     // One material with the shape-wide colour, which formats with materials need.
     aiMaterial* material = new aiMaterial();
     const aiColor4D color(shape.Color.x, shape.Color.y, shape.Color.z, shape.Color.w);
@@ -158,7 +162,7 @@ aiScene* sceneOf(const ktShape& shape, const ktShapePrimitives& primitives, bool
     const aiString name("shape");
     material->AddProperty(&name, AI_MATKEY_NAME);
     scene->mNumMaterials = 1;
-    scene->mMaterials = new aiMaterial*[1]{material};
+    scene->mMaterials = new aiMaterial* [1] { material };
     scene->mRootNode = new aiNode("shape");
     scene->mRootNode->mNumMeshes = 1;
     scene->mRootNode->mMeshes = new unsigned[1]{0};
@@ -185,8 +189,8 @@ const char* ktExportFormatFor(const char* path) {
     std::string extension = name.substr(dot + 1);
     for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     // Binary forms where a format has both, so that floats are stored bit for bit.
-    static const char* const preferred[][2] = {
-        {"ply", "plyb"}, {"stl", "stlb"}, {"glb", "glb2"}, {"gltf", "gltf2"}, {"obj", "obj"}, {"dae", "collada"}};
+    static const char* const preferred[][2] = {{"ply", "plyb"},   {"stl", "stlb"}, {"glb", "glb2"},
+                                               {"gltf", "gltf2"}, {"obj", "obj"},  {"dae", "collada"}};
     for (const auto& entry : preferred)
         if (extension == entry[0]) return entry[1];
     Assimp::Exporter exporter;
@@ -209,9 +213,11 @@ bool ktExportShape(const ktShape& shape, const char* path, bool world, const cha
     // no reader decodes: a coloured shape named .ply goes out as text PLY, and an explicit request
     // for the binary form is refused.
     const bool colored = shape.enableVertexColors && shape.colorList != nullptr;
-    if (formatId == nullptr && format != nullptr && std::strcmp(format, "plyb") == 0 && colored) format = "ply";
+    if (formatId == nullptr && format != nullptr && std::strcmp(format, "plyb") == 0 && colored)
+        format = "ply";
     if (format != nullptr && std::strcmp(format, "plyb") == 0 && colored) {
-        ktIoReport("export", what, path, "binary PLY cannot hold per-vertex colours here; use the text form (ply)");
+        ktIoReport("export", what, path,
+                   "binary PLY cannot hold per-vertex colours here; use the text form (ply)");
         return false;
     }
     if (format == nullptr) {

@@ -91,7 +91,8 @@ bool ktLoadShape(const char* path, ktShape& shape) {
     const ktRecordInfo info = ktInspectRecord(path);
     FILE* file = info.readable ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr) {
-        ktIoReport("import", "cannot read", path, info.readable ? std::strerror(errno) : "not a regular file");
+        ktIoReport("import", "cannot read", path,
+                   info.readable ? std::strerror(errno) : "not a regular file");
         return false;
     }
     if (!info.whole()) {
@@ -127,7 +128,8 @@ bool ktSaveShape(const ktShape& shape, const char* path, bool world) {
     FILE* file = encoded ? std::fopen(path, "wb") : nullptr;
     if (encoded && file == nullptr) failure = std::strerror(errno);
     if (file != nullptr) {
-        if (std::fwrite(bytes, 1, size, file) != size || std::fflush(file) != 0) failure = std::strerror(errno);
+        if (std::fwrite(bytes, 1, size, file) != size || std::fflush(file) != 0)
+            failure = std::strerror(errno);
         if (std::fclose(file) != 0 && failure.empty()) failure = std::strerror(errno);
         struct stat status;
         if (!failure.empty() && stat(path, &status) == 0 && S_ISREG(status.st_mode)) std::remove(path);

@@ -13,12 +13,13 @@ bool ktIsRecordPath(const char* path);
 
 // The header of a record file as stored, and how its size compares with what it announces.
 struct ktRecordInfo {
-    bool readable = false;    // the file could be opened and sized
-    bool headerWhole = false; // it holds all 86 header bytes; the fields below are set only then
+    bool readable = false;     // the file could be opened and sized
+    bool headerWhole = false;  // it holds all 86 header bytes; the fields below are set only then
     uint32_t drawStyle = 0;
     unsigned transformOrder = 0;
     float normal[3] = {}, color[4] = {}, translation[3] = {}, scale[3] = {}, rotation[4] = {};
-    bool picking = false, index = false, vertexNormals = false, vertexColors = false, vertexTextureCoords = false;
+    bool picking = false, index = false, vertexNormals = false, vertexColors = false,
+         vertexTextureCoords = false;
     int32_t listLength = 0, indexListLength = 0;
     long long recordSize = -1;  // bytes the header announces; -1 when the counts are negative
     long long fileSize = 0;

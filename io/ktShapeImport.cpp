@@ -4,11 +4,11 @@
 // lists are built in fresh blocks before the shape is touched: a refusal changes nothing.
 #include "io/ktShapeImport.h"
 
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
 #include <sys/stat.h>
 
 #include <assimp/Importer.hpp>
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -55,7 +55,8 @@ std::vector<Placement> placementsOf(const aiScene& scene) {
         for (unsigned m = 0; m < node->mNumMeshes; m++) {
             const unsigned index = node->mMeshes[m];
             if (index >= scene.mNumMeshes || scene.mMeshes[index] == nullptr) continue;
-            if (triangleCount(*scene.mMeshes[index]) > 0) placements.push_back({scene.mMeshes[index], transform});
+            if (triangleCount(*scene.mMeshes[index]) > 0)
+                placements.push_back({scene.mMeshes[index], transform});
         }
         // Children in reverse, so that they come off the stack in their own order.
         for (unsigned c = node->mNumChildren; c-- > 0;)
@@ -82,9 +83,10 @@ struct Lists {
     int *index = nullptr, *faceCount = nullptr;
 
     void release() {
-        for (void* list : {static_cast<void*>(position), static_cast<void*>(world), static_cast<void*>(window),
-                           static_cast<void*>(normal), static_cast<void*>(texture), static_cast<void*>(color),
-                           static_cast<void*>(index), static_cast<void*>(faceCount)})
+        for (void* list :
+             {static_cast<void*>(position), static_cast<void*>(world), static_cast<void*>(window),
+              static_cast<void*>(normal), static_cast<void*>(texture), static_cast<void*>(color),
+              static_cast<void*>(index), static_cast<void*>(faceCount)})
             std::free(list);
         *this = Lists();
     }
@@ -238,7 +240,8 @@ const aiScene* readScene(Assimp::Importer& importer, const char* path) {
     try {
         scene = importer.ReadFile(path, aiProcess_ValidateDataStructure);
         if (scene != nullptr && !facesWhole(*scene)) damage = "the file's faces are damaged";
-        if (scene != nullptr && damage == nullptr) scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
+        if (scene != nullptr && damage == nullptr)
+            scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
     } catch (...) {
         scene = nullptr;
     }

@@ -49,8 +49,10 @@ void formRun(unsigned style, const int* v, int n, std::vector<int>& out) {
             // OpenGL swaps the first two corners of every odd triangle so that all faces of the
             // strip keep the winding of the first.
             for (int i = 0; i + 2 < n; i++) {
-                if (i % 2 == 0) triangle(v[i], v[i + 1], v[i + 2]);
-                else triangle(v[i + 1], v[i], v[i + 2]);
+                if (i % 2 == 0)
+                    triangle(v[i], v[i + 1], v[i + 2]);
+                else
+                    triangle(v[i + 1], v[i], v[i + 2]);
             }
             break;
         case kt_TRIANGLE_FAN:
@@ -58,16 +60,18 @@ void formRun(unsigned style, const int* v, int n, std::vector<int>& out) {
             for (int i = 1; i + 1 < n; i++) triangle(v[0], v[i], v[i + 1]);
             break;
         case kt_QUADS:
+            // Split along the diagonal from the second corner to the fourth, as Mesa does.
             for (int i = 0; i + 3 < n; i += 4) {
-                triangle(v[i], v[i + 1], v[i + 2]);
-                triangle(v[i], v[i + 2], v[i + 3]);
+                triangle(v[i], v[i + 1], v[i + 3]);
+                triangle(v[i + 1], v[i + 2], v[i + 3]);
             }
             break;
         case kt_QUAD_STRIP:
-            // Quad k has the boundary v[2k], v[2k+1], v[2k+3], v[2k+2].
+            // Quad k has the boundary v[2k], v[2k+1], v[2k+3], v[2k+2]; Mesa splits it along the
+            // diagonal v[2k] to v[2k+3], the half on v[2k+2] first.
             for (int i = 0; i + 3 < n; i += 2) {
-                triangle(v[i], v[i + 1], v[i + 3]);
                 triangle(v[i], v[i + 3], v[i + 2]);
+                triangle(v[i], v[i + 1], v[i + 3]);
             }
             break;
         default:
@@ -88,7 +92,8 @@ ktShapePrimitives ktFormPrimitives(const ktShape& shape) {
     for (int k = 0; k <= count; k++) {
         const int v = k == count ? ktIndexSeparator : (indices != nullptr ? indices[k] : k);
         if (v == ktIndexSeparator) {
-            if (!run.empty()) formRun(shape.drawStyle, run.data(), static_cast<int>(run.size()), result.indices);
+            if (!run.empty())
+                formRun(shape.drawStyle, run.data(), static_cast<int>(run.size()), result.indices);
             run.clear();
         } else if (v >= 0 && v < shape.listLength) {
             run.push_back(v);

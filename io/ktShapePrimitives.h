@@ -3,7 +3,7 @@
 // and the next entry starts a new one, as draw's glEnd/glBegin do; an entry outside the vertex
 // list is left out, as draw leaves it out, so its neighbours join. Strip triangles keep OpenGL's
 // winding (every odd triangle has its first two corners swapped), fans and polygons turn around
-// the first entry of their primitive, quads split along the diagonal from their first corner.
+// the first entry of their primitive, and quads split along the diagonal Mesa's rasteriser uses.
 #ifndef KT_IO_KTSHAPEPRIMITIVES_H
 #define KT_IO_KTSHAPEPRIMITIVES_H
 

@@ -14,7 +14,8 @@
 
 namespace {
 
-const char* const usageLine = "usage: ktshape info FILE | check FILE... | convert [--own] [--format ID] IN OUT\n";
+const char* const usageLine =
+    "usage: ktshape info FILE | check FILE... | convert [--own] [--format ID] IN OUT\n";
 
 const char* const helpText =
     "Shape files: shape records (.ktrec) and the model formats of the Open Asset Import Library.\n"
@@ -31,9 +32,9 @@ int usage() {
 }
 
 const char* styleName(uint32_t style) {
-    static const char* const names[] = {"points",         "lines",        "line loop", "line strip",
-                                        "triangles",      "triangle strip", "triangle fan", "quads",
-                                        "quad strip",     "polygon"};
+    static const char* const names[] = {"points",     "lines",          "line loop",    "line strip",
+                                        "triangles",  "triangle strip", "triangle fan", "quads",
+                                        "quad strip", "polygon"};
     return style < 10 ? names[style] : "not an OpenGL primitive";
 }
 
@@ -50,12 +51,15 @@ void printBounds(const ktShape& shape) {
             if (p[k] > hi[k]) hi[k] = p[k];
         }
     }
-    std::printf("bounding box: (%.9g %.9g %.9g) (%.9g %.9g %.9g)\n", lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
+    std::printf("bounding box: (%.9g %.9g %.9g) (%.9g %.9g %.9g)\n", lo[0], lo[1], lo[2], hi[0], hi[1],
+                hi[2]);
 }
 
 void printPrimitives(const ktShape& shape) {
     const ktShapePrimitives primitives = ktFormPrimitives(shape);
-    const char* kind = primitives.corners == 1 ? "points" : primitives.corners == 2 ? "line segments" : "triangles";
+    const char* kind = primitives.corners == 1   ? "points"
+                       : primitives.corners == 2 ? "line segments"
+                                                 : "triangles";
     std::printf("%s: %d\n", kind, primitives.count());
 }
 
@@ -66,8 +70,9 @@ int info(const char* path) {
         std::printf("file: %s\nformat: model file, imported\n", path);
         std::printf("vertices: %d\nindices: %d\n", shape.listLength, shape.indexListLength);
         printPrimitives(shape);
-        std::printf("normals: %s\ncolors: %s\ntexture coordinates: %s\n", shape.enableVertexNormals ? "yes" : "no",
-                    shape.enableVertexColors ? "yes" : "no", shape.enableVertexTextureCoords ? "yes" : "no");
+        std::printf("normals: %s\ncolors: %s\ntexture coordinates: %s\n",
+                    shape.enableVertexNormals ? "yes" : "no", shape.enableVertexColors ? "yes" : "no",
+                    shape.enableVertexTextureCoords ? "yes" : "no");
         printBounds(shape);
         return 0;
     }
@@ -85,7 +90,8 @@ int info(const char* path) {
         std::printf("Color: %.9g %.9g %.9g %.9g\n", r.color[0], r.color[1], r.color[2], r.color[3]);
         std::printf("Translation: %.9g %.9g %.9g\n", r.translation[0], r.translation[1], r.translation[2]);
         std::printf("Scale: %.9g %.9g %.9g\n", r.scale[0], r.scale[1], r.scale[2]);
-        std::printf("Rotation: %.9g %.9g %.9g %.9g\n", r.rotation[0], r.rotation[1], r.rotation[2], r.rotation[3]);
+        std::printf("Rotation: %.9g %.9g %.9g %.9g\n", r.rotation[0], r.rotation[1], r.rotation[2],
+                    r.rotation[3]);
         std::printf("enablePicking: %d\nlistLength: %d\nenableIndex: %d\nindexListLength: %d\n", r.picking,
                     r.listLength, r.index, r.indexListLength);
         std::printf("enableVertexNormals: %d\nenableVertexColors: %d\nenableVertexTextureCoords: %d\n",

@@ -18,7 +18,7 @@ const char* viewerRecordPath = "viewer.ktrec";
 
 namespace {
 
-const float fitShare = 0.3f;      // the shape's radius as a share of the window's smaller side
+const float fitShare = 0.3f;  // the shape's radius as a share of the window's smaller side
 const float degreesPerPixel = 0.5f;
 const float wheelStep = 1.1f;
 const int wheelUp = 3, wheelDown = 4;  // GLUT reports the wheel as these buttons
@@ -52,7 +52,8 @@ viewerApp::viewerApp() : shape(viewerShape), zoom(1.0f), lastX(0), lastY(0) {
 }
 
 void viewerApp::draw() {
-    const float side = static_cast<float>(ktuWindowWidth < ktuWindowHeight ? ktuWindowWidth : ktuWindowHeight);
+    const float side =
+        static_cast<float>(ktuWindowWidth < ktuWindowHeight ? ktuWindowWidth : ktuWindowHeight);
     const float scale = fitShare * side * zoom / radius;
     // Scaling the positions scales the normals OpenGL lights with; renormalise them.
     glEnable(GL_NORMALIZE);

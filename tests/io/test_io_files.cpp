@@ -1,6 +1,7 @@
 // Import and export on real files: the samples of Debian's assimp-testmodels compared with what the
 // library's own command-line tool reports for them, export-then-import round trips, files that must
 // be refused without touching the shape, and writes that fail.
+#include <assimp/scene.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <assimp/Importer.hpp>
-#include <assimp/scene.h>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -115,8 +115,9 @@ std::string snapshot(ktShape& shape) {
     std::fclose(memory);
     std::string result(bytes, size);
     std::free(bytes);
-    const void* lists[] = {shape.vertexList, shape.absVertexList, shape.screenVertexList, shape.normalList,
-                           shape.colorList,  shape.indexList,     shape.normalCountList,  shape.textureCoordList};
+    const void* lists[] = {shape.vertexList,      shape.absVertexList,   shape.screenVertexList,
+                           shape.normalList,      shape.colorList,       shape.indexList,
+                           shape.normalCountList, shape.textureCoordList};
     return result + std::string(reinterpret_cast<const char*>(lists), sizeof lists);
 }
 
@@ -139,14 +140,19 @@ TEST(Import, SampleFilesMatchTheLibrarysOwnTool) {
         bool normals, colors, textureCoords;
     };
     const Sample samples[] = {
-        {"PLY/cube.ply", false, false, false},          {"PLY/cube_binary.ply", false, false, false},
-        {"PLY/Wuson.ply", true, false, true},           {"PLY/float-color.ply", false, true, false},
-        {"STL/Spider_binary.stl", true, false, false},  {"STL/triangle_with_two_solids.stl", true, false, false},
-        {"OBJ/spider.obj", true, false, true},          {"OBJ/box.obj", false, false, false},
+        {"PLY/cube.ply", false, false, false},
+        {"PLY/cube_binary.ply", false, false, false},
+        {"PLY/Wuson.ply", true, false, true},
+        {"PLY/float-color.ply", false, true, false},
+        {"STL/Spider_binary.stl", true, false, false},
+        {"STL/triangle_with_two_solids.stl", true, false, false},
+        {"OBJ/spider.obj", true, false, true},
+        {"OBJ/box.obj", false, false, false},
         {"OBJ/cube_with_vertexcolors.obj", true, true, false},
         {"glTF2/BoxTextured-glTF/BoxTextured.gltf", true, false, true},
         {"glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", true, false, true},
-        {"Collada/duck.dae", true, false, true},        {"Collada/sphere.dae", true, false, true},
+        {"Collada/duck.dae", true, false, true},
+        {"Collada/sphere.dae", true, false, true},
         {"3DS/fels.3ds", true, false, false},
     };
     for (const Sample& s : samples) {
@@ -206,7 +212,8 @@ TEST(Import, NodeTransformsPlaceEveryMeshInstance) {
     for (ktShape* part : parts) vertices += part->listLength;
     EXPECT_EQ(vertices, shape.listLength);
     float lo = FLT_MAX, hi = -FLT_MAX;
-    for (int v = 0; v < shape.listLength; v++) lo = std::fmin(lo, shape.vertexList[v].x), hi = std::fmax(hi, shape.vertexList[v].x);
+    for (int v = 0; v < shape.listLength; v++)
+        lo = std::fmin(lo, shape.vertexList[v].x), hi = std::fmax(hi, shape.vertexList[v].x);
     EXPECT_NEAR(lo, -371.692f, 1e-3);
     EXPECT_NEAR(hi, 371.692f, 1e-3);
 }
@@ -233,11 +240,11 @@ TEST(Import, RefusedFilesLeaveTheShapeUnchanged) {
         {"foreign.ply", png, ""},
         {"foreign.gltf", png, ""},
         {"foreign.dae", "not a model\n", ""},
-        {"", "", tmp.path},                                // a directory
-        {"", "", tmp / "missing.obj"},                     // no such file
-        {"", "", "/dev/zero"},                             // a device that never ends
-        {"", "", dir + "/OBJ/point_cloud.obj"},            // points only
-        {"", "", dir + "/OBJ/testline.obj"},               // lines only
+        {"", "", tmp.path},                      // a directory
+        {"", "", tmp / "missing.obj"},           // no such file
+        {"", "", "/dev/zero"},                   // a device that never ends
+        {"", "", dir + "/OBJ/point_cloud.obj"},  // points only
+        {"", "", dir + "/OBJ/testline.obj"},     // lines only
     };
     for (const Refused& f : files) {
         const std::string path = f.name.empty() ? f.path : tmp / f.name;
@@ -329,9 +336,9 @@ TEST(Export, RoundTripsKeepEveryTriangle) {
     const struct {
         const char* format;  // null: chosen by the file name
         const char* file;
-        bool colors;         // the shape has per-vertex colours, and the format carries them
-        bool exact;          // floats stored bit for bit
-        float colorStep;     // resolution of the stored colours
+        bool colors;      // the shape has per-vertex colours, and the format carries them
+        bool exact;       // floats stored bit for bit
+        float colorStep;  // resolution of the stored colours
     } formats[] = {
         {"plyb", "plain.ply", false, true, 0},
         {nullptr, "colored.ply", true, true, 1.0f / 255},  // text PLY, eight-bit colours
@@ -346,7 +353,8 @@ TEST(Export, RoundTripsKeepEveryTriangle) {
         const std::string path = tmp / f.file;
         ktShape* shape = f.colors ? colored : plain;
         testing::internal::CaptureStdout();
-        ASSERT_TRUE(ktExportShape(*shape, path.c_str(), true, f.format)) << testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(ktExportShape(*shape, path.c_str(), true, f.format))
+            << testing::internal::GetCapturedStdout();
         ASSERT_EQ(testing::internal::GetCapturedStdout(), "") << f.file;
         ktShape back;
         ASSERT_TRUE(ktImportShape(path.c_str(), back)) << f.file;
