@@ -19,6 +19,7 @@ test_packages=(
   x11-utils clang-14 libclang-rt-14-dev valgrind procps
   openbox fluxbox icewm twm i3-wm xfonts-base
   pkg-config doxygen
+  libassimp-dev assimp-utils assimp-testmodels
 )
 case $profile in
   demo)

@@ -45,6 +45,12 @@ check_installed() {
     "$libdir/pkgconfig/ktframework.pc"; do
     [ -e "$prefix/$f" ] || { say "$f was not installed in $prefix"; missing=1; }
   done
+  # The model-file module comes along wherever the asset library is installed.
+  if [ -e /usr/include/assimp/scene.h ]; then
+    for f in include/io/ktShapeImport.h include/io/ktShapeExport.h include/io/ktShapeFile.h bin/ktshape; do
+      [ -e "$prefix/$f" ] || { say "$f was not installed in $prefix"; missing=1; }
+    done
+  fi
   for f in framework/ktuWindow.h framework/ktAppFullScreen.h framework/ktuViewConstants.h shapes/ktShapeDrawPasses.h; do
     [ ! -e "$prefix/include/$f" ] || { say "internal header $f was installed"; missing=1; }
   done
@@ -71,6 +77,7 @@ examples_via_cmake() {
   fi
   "$xvfb" "$root/examples/e2e.sh" "$dir/picker"
   "$xvfb" "$root/examples/hello/e2e.sh" "$dir/hello"
+  if [ -x "$dir/viewer" ]; then "$xvfb" "$root/examples/viewer/e2e.sh" "$dir/viewer" "$prefix/bin/ktshape"; fi
 }
 
 # hello_via_pkgconfig PCDIR OUT: compiles examples/hello/main.cpp with pkg-config's flags alone (PCDIR

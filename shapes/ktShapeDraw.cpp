@@ -15,11 +15,9 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-
 // Pushes the shape's transforms in the given order. Each call post-multiplies the top of the
 // stack, so the transform called last acts on the vertex first. Unknown orders apply nothing.
-void applyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const ktVec3f& s) {
+void ktShapeApplyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const ktVec3f& s) {
     switch (order) {
         case kt_T_S_R:
             ktTranslatef(t.x, t.y, t.z);
@@ -55,6 +53,8 @@ void applyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const
             break;
     }
 }
+
+namespace {
 
 #if defined(__SSE2__)
 // ((m0 * x + m1 * y) + m2 * z) + m3 lane by lane: one row of transform3.
@@ -144,7 +144,7 @@ void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count) {
 
 void ktShape::draw() {
     ktPushMatrix();
-    applyTransforms(transformOrder, Translation, Rotation, Scale);
+    ktShapeApplyTransforms(transformOrder, Translation, Rotation, Scale);
     space.set(getCurrentMatrix());
 
     const int vertexCount = listLength;

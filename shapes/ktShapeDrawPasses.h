@@ -4,6 +4,8 @@
 #define KT_SHAPES_KTSHAPEDRAWPASSES_H
 
 #include "math/ktVec3f.h"
+#include "math/ktVec4f.h"
+#include "shapes/ktShape.h"
 
 #if defined(__SSE2__)
 #include <xmmintrin.h>
@@ -32,6 +34,10 @@ inline void ktStoreVertices4(ktVec3f* v, __m128 x, __m128 y, __m128 z) {
                                         _mm_shuffle_ps(xyHigh, z, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0)));
 }
 #endif
+
+// Applies Translation, Rotation and Scale to the top of the software stack in the order `order`
+// names, as draw does before it computes world positions.
+void ktShapeApplyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const ktVec3f& s);
 
 // world[i] = own[i] through the top of the software transform stack, as ktTransformToReal gives it.
 void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count);
