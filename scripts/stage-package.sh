@@ -77,7 +77,11 @@ examples_via_cmake() {
   fi
   "$xvfb" "$root/examples/e2e.sh" "$dir/picker"
   "$xvfb" "$root/examples/hello/e2e.sh" "$dir/hello"
-  if [ -x "$dir/viewer" ]; then "$xvfb" "$root/examples/viewer/e2e.sh" "$dir/viewer" "$prefix/bin/ktshape"; fi
+  # The installed ktshape carries no run path: a shared library in a staging prefix is found through
+  # LD_LIBRARY_PATH.
+  if [ -x "$dir/viewer" ]; then
+    LD_LIBRARY_PATH="$prefix/$libdir" "$xvfb" "$root/examples/viewer/e2e.sh" "$dir/viewer" "$prefix/bin/ktshape"
+  fi
 }
 
 # hello_via_pkgconfig PCDIR OUT: compiles examples/hello/main.cpp with pkg-config's flags alone (PCDIR
