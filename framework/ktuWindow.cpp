@@ -9,15 +9,26 @@ namespace {
 
 bool windowOpen = false;
 
-struct HeldGeometry {
-    bool active = false;
-    int window = 0;
+// A size and a position, either of which may be asked for; the position is the frame's corner.
+struct Geometry {
     bool hasSize = false;
     int width = 0;
     int height = 0;
     bool hasPosition = false;
     int x = 0;
     int y = 0;
+
+    bool any() const { return hasSize || hasPosition; }
+    void request() const {
+        if (hasSize) glutReshapeWindow(width, height);
+        if (hasPosition) glutPositionWindow(x, y);
+    }
+};
+
+struct HeldGeometry {
+    bool active = false;
+    int window = 0;
+    Geometry geometry;
     bool fullScreen = false;  // enter full screen again once the leave has gone through
     int heldWidth = 0;        // the window's reported size when the hold began
     int heldHeight = 0;
@@ -41,12 +52,7 @@ int heldGeneration = 0;
 struct IssuedGeometry {
     bool active = false;
     int window = 0;
-    bool hasSize = false;
-    int width = 0;
-    int height = 0;
-    bool hasPosition = false;
-    int x = 0;
-    int y = 0;
+    Geometry geometry;
     int retriesLeft = 0;
 };
 
@@ -80,12 +86,12 @@ void forgetIssued() {
 // Position requests place the frame's outer corner; GLUT reports the drawing area's, which the
 // window manager's decoration (left border, title bar) offsets.
 bool issuedGeometryShown() {
-    if (issued.hasSize && (glutGet(GLUT_WINDOW_WIDTH) != issued.width ||
-                           glutGet(GLUT_WINDOW_HEIGHT) != issued.height))
+    const Geometry& want = issued.geometry;
+    if (want.hasSize &&
+        (glutGet(GLUT_WINDOW_WIDTH) != want.width || glutGet(GLUT_WINDOW_HEIGHT) != want.height))
         return false;
-    if (issued.hasPosition &&
-        (glutGet(GLUT_WINDOW_X) - ktuWindowDecorationLeft() != issued.x ||
-         glutGet(GLUT_WINDOW_Y) - ktuWindowDecorationTop() != issued.y))
+    if (want.hasPosition && (glutGet(GLUT_WINDOW_X) - ktuWindowDecorationLeft() != want.x ||
+                             glutGet(GLUT_WINDOW_Y) - ktuWindowDecorationTop() != want.y))
         return false;
     return true;
 }
@@ -98,8 +104,7 @@ void issuedCheckTick(int generation) {
         forgetIssued();
     } else {
         issued.retriesLeft--;
-        if (issued.hasSize) glutReshapeWindow(issued.width, issued.height);
-        if (issued.hasPosition) glutPositionWindow(issued.x, issued.y);
+        issued.geometry.request();
         glutTimerFunc(checkMilliseconds, issuedCheckTick, issuedGeneration);
     }
     if (previous != 0 && previous != glutGetWindow()) glutSetWindow(previous);
@@ -132,20 +137,14 @@ bool issueIfWindowed() {
     if (glutGet(GLUT_FULL_SCREEN)) {
         glutLeaveFullScreen();
     } else if (!held.fullScreen || restoreReported) {
-        if (held.hasSize) glutReshapeWindow(held.width, held.height);
-        if (held.hasPosition) glutPositionWindow(held.x, held.y);
+        held.geometry.request();
         if (held.fullScreen) {
             enterFullScreen();
-        } else if (held.hasSize || held.hasPosition) {
+        } else if (held.geometry.any()) {
             forgetIssued();
             issued.active = true;
             issued.window = held.window;
-            issued.hasSize = held.hasSize;
-            issued.width = held.width;
-            issued.height = held.height;
-            issued.hasPosition = held.hasPosition;
-            issued.x = held.x;
-            issued.y = held.y;
+            issued.geometry = held.geometry;
             issued.retriesLeft = maxRetries;
             glutTimerFunc(checkMilliseconds, issuedCheckTick, issuedGeneration);
         }
@@ -201,9 +200,9 @@ void ktuRequestWindowSize(int width, int height) {
     forgetIssued();
     if (holdForCurrentWindow()) {
         held.fullScreen = false;  // the latest request wins
-        held.hasSize = true;
-        held.width = width;
-        held.height = height;
+        held.geometry.hasSize = true;
+        held.geometry.width = width;
+        held.geometry.height = height;
     } else {
         glutReshapeWindow(width, height);
     }
@@ -214,9 +213,9 @@ void ktuRequestWindowPosition(int x, int y) {
     forgetIssued();
     if (held.active && held.window == glutGetWindow()) {
         held.fullScreen = false;
-        held.hasPosition = true;
-        held.x = x;
-        held.y = y;
+        held.geometry.hasPosition = true;
+        held.geometry.x = x;
+        held.geometry.y = y;
     } else {
         glutPositionWindow(x, y);
     }
@@ -228,11 +227,8 @@ void ktuRequestFullScreen() {
     if (held.active && held.window == glutGetWindow()) {
         // A leave is still on its way: the held geometry is dropped and full screen is asked for
         // again once the window is out.
-        HeldGeometry entering = held;
-        entering.hasSize = false;
-        entering.hasPosition = false;
-        entering.fullScreen = true;
-        held = entering;
+        held.geometry = Geometry();
+        held.fullScreen = true;
         return;
     }
     enterFullScreen();
