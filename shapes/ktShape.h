@@ -4,7 +4,8 @@
 // (null when empty), grown by one entry per addition. Drawing places the shape on the software
 // transform stack and sends world positions in immediate mode; picking answers in window pixels
 // (origin bottom-left); the shape record is a raw little-endian binary form on a C stream.
-// Misuse is reported by fixed messages on standard output, after which the operation does nothing.
+// Misuse is reported by fixed messages on standard output, after which the operation does nothing;
+// so is an allocation that fails while a list grows, which leaves every list as it was.
 #ifndef KT_SHAPES_KTSHAPE_H
 #define KT_SHAPES_KTSHAPE_H
 
@@ -61,6 +62,7 @@ extern const char* const ktMsgDrawEmptyIndexList;
 extern const char* const ktMsgNormalsDisabled;
 extern const char* const ktMsgRecordDamaged;
 extern const char* const ktMsgRecordNotWritten;
+extern const char* const ktMsgOutOfMemory;
 
 class ktShape : public ktObject {
 public:
@@ -91,6 +93,8 @@ public:
     // Per-vertex colours first, then normals, then the index list.
     ktShape(bool vertexColors = false, bool vertexNormals = false, bool index = false);
 
+    // Both return the new vertex's index, or -1 when memory ran out (reported on standard output;
+    // the shape is then as it was).
     int addPoint();
     int addPoint(float x, float y, float z);
     void addIndex(int index);
@@ -131,9 +135,11 @@ protected:
 
     // Bulk forms for subclasses that build many entries at once. The lists end exactly as `count`
     // calls of addPoint() would leave them (same defaults, exact sizes), with one resize per list.
-    void addPoints(int count);
+    // False when memory ran out: the shape is then as it was and the failure has been reported.
+    bool addPoints(int count);
     // Grows indexList by `count` entries and returns the first new one for the caller to fill. No
-    // check is made: only for callers whose indices are valid by construction.
+    // check is made: only for callers whose indices are valid by construction. Null when memory ran
+    // out (reported; the index list is then as it was).
     int* appendIndexSlots(int count);
 };
 

@@ -50,7 +50,10 @@ public:
     // Mostly small numbers around the interesting range, sometimes a hostile one.
     int integer(int around) {
         const uint8_t sel = byte();
-        if (sel < 224) return static_cast<int>(sel % (around + 6)) - 3;
+        if (sel < 224) {
+            const int range = (around < 0 ? 0 : around > 200 ? 200 : around) + 6;
+            return sel % range - 3;
+        }
         static const int hostile[] = {INT_MIN, INT_MAX, INT_MIN + 1, INT_MAX - 1, -2, 65536, 46341};
         const int pick = sel - 224;
         if (pick < 7) return hostile[pick];
@@ -801,6 +804,8 @@ private:
 };
 
 }  // namespace
+
+std::string ktCheckShapeConsistent(const ktShape& shape) { return checkConsistent(shape); }
 
 std::string ktRunShapeProgram(const uint8_t* data, size_t size) {
     Program program(data, size);

@@ -21,4 +21,9 @@
 //   then writes the same bytes; a cut record is reported and changes nothing.
 std::string ktRunShapeProgram(const uint8_t* data, size_t size);
 
+class ktShape;
+// Empty when every list the shape uses holds exactly its count of entries (null when empty; exact
+// block sizes are checked under AddressSanitizer, a lower bound otherwise), else what is wrong.
+std::string ktCheckShapeConsistent(const ktShape& shape);
+
 #endif
