@@ -15,3 +15,9 @@ kt_add_test(NAME test_alloc_failure
   SOURCES test_alloc_failure.cpp ${PROJECT_SOURCE_DIR}/tests/fuzz/ktRecordCheck.cpp
   ${PROJECT_SOURCE_DIR}/tests/fuzz/ktShapeProgram.cpp
   LIBS kt_failing_alloc)
+
+# The shape-program fuzzer's findings and seeds, replayed through its checks.
+kt_add_test(NAME test_shape_program_replay
+  SOURCES test_shape_program_replay.cpp ${PROJECT_SOURCE_DIR}/tests/fuzz/ktShapeProgram.cpp
+  ${PROJECT_SOURCE_DIR}/tests/fuzz/ktRecordCheck.cpp)
+target_compile_definitions(test_shape_program_replay PRIVATE KT_FUZZ_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/fuzz")
