@@ -20,6 +20,7 @@
 #include "math/ktTransforms.h"
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktShapeDrawPasses.h"
+#include "support/ktFailingAlloc.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KT_EXACT_BLOCK_SIZES 1
@@ -93,8 +94,20 @@ bool sameMatrix(const ktMatrix4f& a, const ktMatrix4f& b) {
     return true;
 }
 
+// A failed allocation asked for by the program: the n-th allocation of the next library call that
+// may allocate fails (0: none pending). `injected` tells whether it really happened, and `printed`
+// gathers what the calls of the current step printed.
+struct Injection {
+    long at = 0;
+    bool injected = false;
+    std::string printed;
+} injection;
+
+// Runs `call` with standard output captured; returns what it printed. The first such call of a step
+// carries the pending allocation failure, if any; calls that are the harness's own pass
+// `library = false`, so the failure never lands in the checks' own allocations.
 template <typename F>
-std::string captureStdout(F&& call) {
+std::string captureStdout(F&& call, bool library = true) {
     char* buffer = nullptr;
     size_t size = 0;
     FILE* capture = open_memstream(&buffer, &size);
@@ -102,12 +115,26 @@ std::string captureStdout(F&& call) {
     std::fflush(stdout);
     FILE* saved = stdout;
     stdout = capture;
-    call();
+    if (library && injection.at > 0) {
+        const long at = injection.at;
+        injection.at = 0;
+        ktFailAllocation(at);
+        call();
+        injection.injected = ktStopFailingAllocations() >= at;
+    } else {
+        call();
+    }
     stdout = saved;
     std::fclose(capture);
     std::string printed(buffer, size);
     std::free(buffer);
+    injection.printed += printed;
     return printed;
+}
+
+bool endsWith(const std::string& text, const char* tail) {
+    const size_t n = std::strlen(tail);
+    return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
 }
 
 // The contents of every list a shape uses, as plain values.
@@ -312,7 +339,7 @@ bool sameStack(const Stack& a, const Stack& b) {
 
 std::vector<unsigned char> recordOf(ktShape& s, std::string& printed) {
     std::vector<unsigned char> bytes;
-    printed = captureStdout([&] { bytes = ktShapeRecordBytes(s); });
+    printed = captureStdout([&] { bytes = ktShapeRecordBytes(s); }, false);
     return bytes;
 }
 
@@ -404,8 +431,24 @@ private:
         return "printed \"" + printed + "\", expected \"" + message + "\"";
     }
 
+    // One call. When a pending allocation failure hit it, the call's own expectations no longer
+    // apply: it must have reported the failure (last, after any message of its own), and the shapes
+    // must still be consistent, which run() checks after every call.
     std::string step(Program& p) {
-        op_ = p.byte() % 21;
+        injection.at = pendingFailure_;
+        injection.injected = false;
+        injection.printed.clear();
+        pendingFailure_ = 0;
+        std::string fault = call(p);
+        injection.at = 0;
+        if (!injection.injected) return fault;
+        if (endsWith(injection.printed, ktMsgOutOfMemory) || endsWith(injection.printed, ktMsgRecordDamaged))
+            return "";
+        return "failed allocation not reported, printed \"" + injection.printed + "\"";
+    }
+
+    std::string call(Program& p) {
+        op_ = p.byte() % 22;
         const int slot = p.byte() % slotCount;
         ktShape& s = *slots_[slot].shape;
         ktMeshShape* mesh = slots_[slot].mesh;
@@ -426,7 +469,7 @@ private:
             }
             case 1: return newMesh(p, slot);
             case 2:
-            case 3: return addPoint(p, s, before, lists);
+            case 3: return addPoint(p, s, lists);
             case 4: return addIndex(p, s, before, lists);
             case 5: {
                 const int index = p.integer(n);
@@ -494,6 +537,7 @@ private:
             case 18: return cutRecord(p, s);
             case 19: return camera(p);
             case 20: return shortWrite(p, s);
+            case 21: pendingFailure_ = 1 + p.byte() % 12; return "";
             default: return "";
         }
     }
@@ -533,7 +577,7 @@ private:
         return "";
     }
 
-    static std::string addPoint(Program& p, ktShape& s, const ktShapeSnapshot& before, const Lists& lists) {
+    static std::string addPoint(Program& p, ktShape& s, const Lists& lists) {
         const int n = s.listLength;
         if (n >= maxPoints) return "";
         const bool placed = p.byte() & 1;
@@ -557,7 +601,6 @@ private:
             expected.colors.push_back(white);
         }
         if (s.enableVertexTextureCoords) expected.texCoords.push_back(ktVec3f());
-        (void)before;
         return sameLists(listsOf(s), expected) ? "" : "addPoint lists";
     }
 
@@ -801,6 +844,7 @@ private:
 
     Slot slots_[slotCount];
     int op_ = 0;
+    long pendingFailure_ = 0;
 };
 
 }  // namespace

@@ -18,7 +18,10 @@
 // - the draw passes agree bit for bit with the stack's own point transforms and projection, and
 //   the normals with a face-by-face evaluation of the rules; the stack height stays in range;
 // - a written record has the length its header announces and reads back into any shape, which
-//   then writes the same bytes; a cut record is reported and changes nothing.
+//   then writes the same bytes; a cut record is reported and changes nothing;
+// - a failed allocation that the program asks for (the n-th of the next call) is reported and
+//   leaves every shape consistent. Programs run only where tests/support/ktFailingAlloc.cpp is
+//   linked with its wrapping options.
 std::string ktRunShapeProgram(const uint8_t* data, size_t size);
 
 class ktShape;

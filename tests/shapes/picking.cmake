@@ -19,5 +19,6 @@ kt_add_test(NAME test_alloc_failure
 # The shape-program fuzzer's findings and seeds, replayed through its checks.
 kt_add_test(NAME test_shape_program_replay
   SOURCES test_shape_program_replay.cpp ${PROJECT_SOURCE_DIR}/tests/fuzz/ktShapeProgram.cpp
-  ${PROJECT_SOURCE_DIR}/tests/fuzz/ktRecordCheck.cpp)
+  ${PROJECT_SOURCE_DIR}/tests/fuzz/ktRecordCheck.cpp
+  LIBS kt_failing_alloc)
 target_compile_definitions(test_shape_program_replay PRIVATE KT_FUZZ_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/fuzz")
