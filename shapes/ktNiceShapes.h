@@ -16,7 +16,8 @@ public:
     // i * M + j, unchecked. Worked out in unsigned arithmetic so that any i and j give the wrapped
     // 32-bit result instead of an overflow; the setters then report any index outside the list.
     int getVertexIndex(int i, int j) {
-        return static_cast<int>(static_cast<unsigned>(i) * static_cast<unsigned>(M) + static_cast<unsigned>(j));
+        return static_cast<int>(static_cast<unsigned>(i) * static_cast<unsigned>(M) +
+                                static_cast<unsigned>(j));
     }
     void setMeshVertex(int i, int j, float x, float y, float z) { setVertex(getVertexIndex(i, j), x, y, z); }
     void setMeshVertexColor(int i, int j, float r, float g, float b, float a) {

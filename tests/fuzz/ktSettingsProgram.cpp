@@ -19,12 +19,15 @@ struct Global {
     int start;
 };
 const Global globals[] = {
-    {&ktuDebugLevel, 3},          {&ktuWindowWidth, 0},         {&ktuWindowHeight, 0},
-    {&ktuScreenGrabQuality, 100}, {&ktuScreenGrabFormat, 40},   {&ktuScreenGrabX, 0},
-    {&ktuScreenGrabY, 0},         {&ktuScreenGrabWidth, 0},     {&ktuScreenGrabHeight, 0},
-    {&ktuTimeStep, 1},            {&ktuVideoWidth, 0},          {&ktuVideoHeight, 0},
-    {&ktuVideoArrayWidth, 0},     {&ktuVideoArrayHeight, 0},    {&ktuVideoFPS, 15},
-    {&ktuVideoProxyCount, -1},    {&ktuVideoProxyRawWidth, 0},  {&ktuVideoProxyRawHeight, 0},
+    {&ktuDebugLevel, 3},         {&ktuWindowWidth, 0},
+    {&ktuWindowHeight, 0},       {&ktuScreenGrabQuality, 100},
+    {&ktuScreenGrabFormat, 40},  {&ktuScreenGrabX, 0},
+    {&ktuScreenGrabY, 0},        {&ktuScreenGrabWidth, 0},
+    {&ktuScreenGrabHeight, 0},   {&ktuTimeStep, 1},
+    {&ktuVideoWidth, 0},         {&ktuVideoHeight, 0},
+    {&ktuVideoArrayWidth, 0},    {&ktuVideoArrayHeight, 0},
+    {&ktuVideoFPS, 15},          {&ktuVideoProxyCount, -1},
+    {&ktuVideoProxyRawWidth, 0}, {&ktuVideoProxyRawHeight, 0},
 };
 const int globalCount = sizeof(globals) / sizeof(globals[0]);
 
@@ -36,14 +39,12 @@ struct Entry {
     int at[4];
 };
 const Entry table[] = {
-    {10, true, 1, {0}},           {22, false, 1, {1}},   {23, false, 1, {2}},
-    {24, true, 2, {1, 2}},        {29, true, 1, {3}},    {31, true, 1, {4}},
-    {32, true, 1, {5}},           {33, true, 1, {6}},    {34, true, 1, {7}},
-    {35, true, 1, {8}},           {36, true, 4, {5, 6, 7, 8}},
-    {42, true, 1, {9}},           {200, false, 1, {10}}, {201, false, 1, {11}},
-    {202, false, 2, {10, 11}},    {203, true, 1, {12}},  {204, true, 1, {13}},
-    {205, true, 2, {12, 13}},     {207, true, 1, {14}},  {208, true, 1, {15}},
-    {210, true, 1, {16}},         {211, true, 1, {17}},
+    {10, true, 1, {0}},    {22, false, 1, {1}},      {23, false, 1, {2}},         {24, true, 2, {1, 2}},
+    {29, true, 1, {3}},    {31, true, 1, {4}},       {32, true, 1, {5}},          {33, true, 1, {6}},
+    {34, true, 1, {7}},    {35, true, 1, {8}},       {36, true, 4, {5, 6, 7, 8}}, {42, true, 1, {9}},
+    {200, false, 1, {10}}, {201, false, 1, {11}},    {202, false, 2, {10, 11}},   {203, true, 1, {12}},
+    {204, true, 1, {13}},  {205, true, 2, {12, 13}}, {207, true, 1, {14}},        {208, true, 1, {15}},
+    {210, true, 1, {16}},  {211, true, 1, {17}},
 };
 
 const Entry* lookUp(short id) {
@@ -112,7 +113,8 @@ public:
         for (int call = 0; call < maxCalls && !p.done(); call++) {
             std::string fault = step(p);
             for (int g = 0; fault.empty() && g < globalCount; g++)
-                if (*globals[g].variable != model_[g]) fault = "setting " + std::to_string(g) + " differs from the model";
+                if (*globals[g].variable != model_[g])
+                    fault = "setting " + std::to_string(g) + " differs from the model";
             if (!fault.empty()) return "call " + std::to_string(call) + ": " + fault;
         }
         return "";
@@ -139,7 +141,8 @@ private:
                 const int count = e != nullptr ? e->count : 0;
                 for (int k = 0; k < 6; k++) {
                     const int wanted = k < count ? model_[e->at[k]] : 0x5A5A5A5A;
-                    if (values[k] != wanted) return "read value " + std::to_string(k) + " of id " + std::to_string(id);
+                    if (values[k] != wanted)
+                        return "read value " + std::to_string(k) + " of id " + std::to_string(id);
                 }
                 return expect(printed, e != nullptr ? "" : report(badGet));
             }
@@ -158,7 +161,8 @@ private:
             case 2: {  // the single-value read
                 int got = 0;
                 const std::string printed = captureStderr([&] { got = ktuGetInteger(id); });
-                if (e != nullptr && got != model_[e->at[0]]) return "ktuGetInteger of id " + std::to_string(id);
+                if (e != nullptr && got != model_[e->at[0]])
+                    return "ktuGetInteger of id " + std::to_string(id);
                 return expect(printed, e != nullptr ? "" : report(badGet));
             }
             case 3: {  // a diagnostic at any level but the fatal one
@@ -176,7 +180,8 @@ private:
                 return "";
             }
             default: {  // screen-grab blocks as a grabbing application leaves them
-                if (ktuScreenGrabBuffer == nullptr) ktuScreenGrabBuffer = static_cast<unsigned char*>(std::malloc(16));
+                if (ktuScreenGrabBuffer == nullptr)
+                    ktuScreenGrabBuffer = static_cast<unsigned char*>(std::malloc(16));
                 if (p.byte() & 1 && ktuScreenGrabFlipper == nullptr)
                     ktuScreenGrabFlipper = static_cast<unsigned char*>(std::malloc(16));
                 return "";

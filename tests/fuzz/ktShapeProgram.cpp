@@ -66,8 +66,8 @@ public:
     float real() {
         const uint8_t sel = byte();
         if (sel < 192) return (static_cast<int>(sel) - 96) * 0.25f;
-        static const float hostile[] = {NAN, -NAN, INFINITY, -INFINITY, FLT_MAX, -FLT_MAX, FLT_MIN,
-                                        FLT_TRUE_MIN, -0.0f, 1e-30f, 1e30f, 0.5f};
+        static const float hostile[] = {NAN,     -NAN,         INFINITY, -INFINITY, FLT_MAX, -FLT_MAX,
+                                        FLT_MIN, FLT_TRUE_MIN, -0.0f,    1e-30f,    1e30f,   0.5f};
         const int pick = sel - 192;
         if (pick < 12) return hostile[pick];
         float value;
@@ -86,7 +86,9 @@ bool sameBits(float a, float b) {
     if (std::isnan(a) && std::isnan(b)) return true;
     return std::memcmp(&a, &b, 4) == 0;
 }
-bool sameVec(const ktVec3f& a, const ktVec3f& b) { return sameBits(a.x, b.x) && sameBits(a.y, b.y) && sameBits(a.z, b.z); }
+bool sameVec(const ktVec3f& a, const ktVec3f& b) {
+    return sameBits(a.x, b.x) && sameBits(a.y, b.y) && sameBits(a.z, b.z);
+}
 bool sameMatrix(const ktMatrix4f& a, const ktMatrix4f& b) {
     for (int r = 0; r < 4; r++)
         for (int c = 0; c < 4; c++)
@@ -224,7 +226,8 @@ std::string checkConsistent(const ktShape& s) {
     };
     for (const Use& u : uses) {
         if (!u.on) continue;
-        if (const char* fault = checkBlock(u.list, u.count, u.entry)) return std::string(u.name) + ": " + fault;
+        if (const char* fault = checkBlock(u.list, u.count, u.entry))
+            return std::string(u.name) + ": " + fault;
     }
     return "";
 }
@@ -294,8 +297,10 @@ void referenceNormals(const ktShape& s, Lists& l) {
 
 std::string compareNormals(const Lists& expected, const ktShape& s) {
     for (int v = 0; v < s.listLength; v++) {
-        if (expected.faceCounts[v] != s.normalCountList[v]) return "face count differs at vertex " + std::to_string(v);
-        if (!sameVec(expected.normals[v], s.normalList[v])) return "normal differs at vertex " + std::to_string(v);
+        if (expected.faceCounts[v] != s.normalCountList[v])
+            return "face count differs at vertex " + std::to_string(v);
+        if (!sameVec(expected.normals[v], s.normalList[v]))
+            return "normal differs at vertex " + std::to_string(v);
     }
     return "";
 }
@@ -308,13 +313,26 @@ void applyOrder(const ktShape& s) {
     auto R = [&] { ktRotatef(r.x, r.y, r.z, r.w); };
     auto S = [&] { ktScalef(c.x, c.y, c.z); };
     switch (s.transformOrder) {
-        case kt_T_S_R: T(), S(), R(); break;
-        case kt_T_R_S: T(), R(), S(); break;
-        case kt_R_S_T: R(), S(), T(); break;
-        case kt_R_T_S: R(), T(), S(); break;
-        case kt_S_R_T: S(), R(), T(); break;
-        case kt_S_T_R: S(), T(), R(); break;
-        default: break;
+        case kt_T_S_R:
+            T(), S(), R();
+            break;
+        case kt_T_R_S:
+            T(), R(), S();
+            break;
+        case kt_R_S_T:
+            R(), S(), T();
+            break;
+        case kt_R_T_S:
+            R(), T(), S();
+            break;
+        case kt_S_R_T:
+            S(), R(), T();
+            break;
+        case kt_S_T_R:
+            S(), T(), R();
+            break;
+        default:
+            break;
     }
 }
 
@@ -385,7 +403,8 @@ public:
             }
             if (fault.empty() && (ktMatrixHeight < 0 || ktMatrixHeight >= ktMatrixStackDepth))
                 fault = "stack height out of range";
-            if (!fault.empty()) return "call " + std::to_string(call) + " (op " + std::to_string(op_) + "): " + fault;
+            if (!fault.empty())
+                return "call " + std::to_string(call) + " (op " + std::to_string(op_) + "): " + fault;
         }
         return "";
     }
@@ -467,10 +486,13 @@ private:
                     return "constructor state";
                 return "";
             }
-            case 1: return newMesh(p, slot);
+            case 1:
+                return newMesh(p, slot);
             case 2:
-            case 3: return addPoint(p, s, lists);
-            case 4: return addIndex(p, s, before, lists);
+            case 3:
+                return addPoint(p, s, lists);
+            case 4:
+                return addIndex(p, s, before, lists);
             case 5: {
                 const int index = p.integer(n);
                 const ktVec3f to = vec3(p);
@@ -499,22 +521,37 @@ private:
                 printed = captureStdout([&] { mesh->setMeshVertexColor(i, j, to.x, to.y, to.z, to.w); });
                 return expectColorSet(s, before, lists, printed, index, to);
             }
-            case 9: return enableList(p, s, lists);
+            case 9:
+                return enableList(p, s, lists);
             case 10: {  // any primitive code
                 static const uint32_t styles[] = {10, 11, 0x80000000u, 0xFFFFFFFFu, 4000000000u, 0xFFFFu};
                 const uint8_t sel = p.byte();
                 s.drawStyle = sel < 200 ? sel % 10 : styles[sel % 6];
                 return "";
             }
-            case 11: s.transformOrder = static_cast<xformOrder>(p.byte()); return "";
+            case 11:
+                s.transformOrder = static_cast<xformOrder>(p.byte());
+                return "";
             case 12: {  // any value in a shape-wide field
                 switch (p.byte() % 6) {
-                    case 0: s.Normal = vec3(p); break;
-                    case 1: s.Color = vec4(p); break;
-                    case 2: s.Translation = vec3(p); break;
-                    case 3: s.Scale = vec3(p); break;
-                    case 4: s.Rotation = vec4(p); break;
-                    default: s.enablePicking = p.byte() & 1; break;
+                    case 0:
+                        s.Normal = vec3(p);
+                        break;
+                    case 1:
+                        s.Color = vec4(p);
+                        break;
+                    case 2:
+                        s.Translation = vec3(p);
+                        break;
+                    case 3:
+                        s.Scale = vec3(p);
+                        break;
+                    case 4:
+                        s.Rotation = vec4(p);
+                        break;
+                    default:
+                        s.enablePicking = p.byte() & 1;
+                        break;
                 }
                 return "";
             }
@@ -530,15 +567,25 @@ private:
                 std::string f = compareNormals(expected, s);
                 return f.empty() ? expectOnly(s, before, expected) : f;
             }
-            case 14: return stackCall(p);
-            case 15: return draw(s, before, lists);
-            case 16: return pick(p, s, before);
-            case 17: return roundTrip(p, s);
-            case 18: return cutRecord(p, s);
-            case 19: return camera(p);
-            case 20: return shortWrite(p, s);
-            case 21: pendingFailure_ = 1 + p.byte() % 12; return "";
-            default: return "";
+            case 14:
+                return stackCall(p);
+            case 15:
+                return draw(s, before, lists);
+            case 16:
+                return pick(p, s, before);
+            case 17:
+                return roundTrip(p, s);
+            case 18:
+                return cutRecord(p, s);
+            case 19:
+                return camera(p);
+            case 20:
+                return shortWrite(p, s);
+            case 21:
+                pendingFailure_ = 1 + p.byte() % 12;
+                return "";
+            default:
+                return "";
         }
     }
 
@@ -554,10 +601,13 @@ private:
 
     std::string newMesh(Program& p, int slot) {
         const int rows = p.integer(8), columns = p.integer(8);
-        const bool fits = rows >= 0 && columns >= 0 && static_cast<int64_t>(rows) * columns <= INT_MAX &&
-                          (rows < 2 || (static_cast<int64_t>(rows) - 1) * (2 * static_cast<int64_t>(columns) + 1) <= INT_MAX);
+        const bool fits =
+            rows >= 0 && columns >= 0 && static_cast<int64_t>(rows) * columns <= INT_MAX &&
+            (rows < 2 ||
+             (static_cast<int64_t>(rows) - 1) * (2 * static_cast<int64_t>(columns) + 1) <= INT_MAX);
         // Keep one case small: only grids of up to 64 vertices and 200 indices are built.
-        if (fits && (static_cast<int64_t>(rows) * columns > 64 || (rows > 1 && (rows - 1) * (2 * static_cast<int64_t>(columns) + 1) > maxIndices)))
+        if (fits && (static_cast<int64_t>(rows) * columns > 64 ||
+                     (rows > 1 && (rows - 1) * (2 * static_cast<int64_t>(columns) + 1) > maxIndices)))
             return "";
         const std::string printed = captureStdout([&] { placeMesh(slot, rows, columns); });
         ktMeshShape* m = slots_[slot].mesh;
@@ -689,7 +739,8 @@ private:
         switch (p.byte() % 6) {
             case 0:
                 ktPushMatrix();
-                if (ktMatrixHeight != (height < ktMatrixStackDepth - 1 ? height + 1 : height)) return "push height";
+                if (ktMatrixHeight != (height < ktMatrixStackDepth - 1 ? height + 1 : height))
+                    return "push height";
                 if (!sameMatrix(*getCurrentMatrix(), top)) return "push did not copy the matrix below";
                 return "";
             case 1:
@@ -719,7 +770,8 @@ private:
                 break;
         }
         if (ktMatrixHeight != height) return "transform changed the height";
-        return sameMatrix(*getCurrentMatrix(), top) ? "" : "top matrix differs from the matrix's own operation";
+        return sameMatrix(*getCurrentMatrix(), top) ? ""
+                                                    : "top matrix differs from the matrix's own operation";
     }
 
     // The real draw (any OpenGL calls go to whatever context is current, or none), checked against
@@ -750,7 +802,8 @@ private:
         if (!sameMatrix(top, s.space)) return "space differs from the stack's top";
         for (int v = 0; v < s.listLength; v++) {
             if (!sameVec(expected.world[v], s.absVertexList[v])) return "world position " + std::to_string(v);
-            if (!sameVec(expected.window[v], s.screenVertexList[v])) return "window position " + std::to_string(v);
+            if (!sameVec(expected.window[v], s.screenVertexList[v]))
+                return "window position " + std::to_string(v);
         }
         if (s.enableVertexNormals) {
             referenceNormals(s, expected);
@@ -769,9 +822,15 @@ private:
         bool hit = false;
         printed = captureStdout([&] {
             switch (what % 3) {
-                case 0: hit = s.pointInside(a, b); break;
-                case 1: hit = s.shapeInRect(a, b, c, d, what & 8); break;
-                default: hit = s.shapeInCircle(a, b, c, what & 8); break;
+                case 0:
+                    hit = s.pointInside(a, b);
+                    break;
+                case 1:
+                    hit = s.shapeInRect(a, b, c, d, what & 8);
+                    break;
+                default:
+                    hit = s.shapeInCircle(a, b, c, what & 8);
+                    break;
             }
         });
         if (!printed.empty()) return "picking printed " + printed;
@@ -794,9 +853,11 @@ private:
         if (!printed.empty()) return "readFromFile rejected a written record: " + printed;
         if (mesh && (mesh->N != rows || mesh->M != columns)) return "reading changed the grid size";
         // Lists whose flag the record leaves off are neither resized nor freed.
-        if (!t.enableVertexNormals && (t.normalList != prior.pointers[3] || t.normalCountList != prior.pointers[7]))
+        if (!t.enableVertexNormals &&
+            (t.normalList != prior.pointers[3] || t.normalCountList != prior.pointers[7]))
             return "normal lists touched while off";
-        if (!t.enableVertexTextureCoords && t.textureCoordList != prior.pointers[4]) return "texture list touched";
+        if (!t.enableVertexTextureCoords && t.textureCoordList != prior.pointers[4])
+            return "texture list touched";
         if (!t.enableVertexColors && t.colorList != prior.pointers[5]) return "colour list touched while off";
         if (!t.enableIndex && t.indexList != prior.pointers[6]) return "index list touched while off";
         std::vector<unsigned char> again = recordOf(t, printed);

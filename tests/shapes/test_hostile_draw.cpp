@@ -91,14 +91,33 @@ ktShape* fan(const std::vector<int>& indices, uint32_t style) {
 
 const Case cases[] = {
     {"indices outside the list among valid ones",
-     [](ktShape*& s) { s = fan({0, INT_MIN, 1, 6, -2, INT_MAX, 2, -1, 5, 3, 4, 1000000, 0}, GL_TRIANGLES); }},
+     [](ktShape*& s) {
+         s = fan({0, INT_MIN, 1, 6, -2, INT_MAX, 2, -1, 5, 3, 4, 1000000, 0}, GL_TRIANGLES);
+     }},
     {"a strip whose runs repeat vertices and break on bad entries",
-     [](ktShape*& s) { s = fan({0, 1, 2, 0, 1, 2, 3, -7, 3, 4, 5, 4, 3, 9, 2, 1, 0, 1, 2, 3, 4, 5}, GL_TRIANGLE_STRIP); }},
-    {"a fan whose hub names no vertex", [](ktShape*& s) { s = fan({-1, 0, 1, 2, 3, 4}, GL_TRIANGLE_FAN); }},
-    {"a polygon with a bad first entry", [](ktShape*& s) { s = fan({7, 0, 1, 2, 3}, GL_POLYGON); }},
-    {"lines, loop and quads over bad entries", [](ktShape*& s) { s = fan({0, 1, 8, 2, 3, -1, 4, 5, -3, 0}, GL_QUADS); }},
-    {"primitive code of four billion", [](ktShape*& s) { s = fan({0, 1, 2, 3}, 4000000000u); }},
-    {"primitive code 0x7FFF", [](ktShape*& s) { s = fan({0, 1, 2, 3}, 0x7FFF); }},
+     [](ktShape*& s) {
+         s = fan({0, 1, 2, 0, 1, 2, 3, -7, 3, 4, 5, 4, 3, 9, 2, 1, 0, 1, 2, 3, 4, 5}, GL_TRIANGLE_STRIP);
+     }},
+    {"a fan whose hub names no vertex",
+     [](ktShape*& s) {
+         s = fan({-1, 0, 1, 2, 3, 4}, GL_TRIANGLE_FAN);
+     }},
+    {"a polygon with a bad first entry",
+     [](ktShape*& s) {
+         s = fan({7, 0, 1, 2, 3}, GL_POLYGON);
+     }},
+    {"lines, loop and quads over bad entries",
+     [](ktShape*& s) {
+         s = fan({0, 1, 8, 2, 3, -1, 4, 5, -3, 0}, GL_QUADS);
+     }},
+    {"primitive code of four billion",
+     [](ktShape*& s) {
+         s = fan({0, 1, 2, 3}, 4000000000u);
+     }},
+    {"primitive code 0x7FFF",
+     [](ktShape*& s) {
+         s = fan({0, 1, 2, 3}, 0x7FFF);
+     }},
     {"transform order 200",
      [](ktShape*& s) {
          s = fan({0, 1, 2}, GL_TRIANGLES);
@@ -120,13 +139,15 @@ const Case cases[] = {
          s->Rotation.set(NAN, 0, 0, 1);
          s->Scale.set(INFINITY, 1, 1);
      }},
-    {"texture coordinates without normals, vertex order", [](ktShape*& s) {
+    {"texture coordinates without normals, vertex order",
+     [](ktShape*& s) {
          s = new ktShape(false, false, false);
          for (int k = 0; k < 5; k++) s->addPoint(30.0f + 20 * k, 50.0f + 10 * k, 0.0f);
          s->enablePerVertexTextureCoords();
          s->drawStyle = GL_LINE_LOOP;
      }},
-    {"a record of another shape read into a mesh", [](ktShape*& s) {
+    {"a record of another shape read into a mesh",
+     [](ktShape*& s) {
          ktShape source(true, true, true);
          fill(source, {0, 1, 5, 9, -1, 2}, GL_TRIANGLE_STRIP);
          std::vector<unsigned char> bytes = ktShapeRecordBytes(source);
@@ -192,7 +213,8 @@ TEST_F(HostileDraw, NothingCrashesAndOpenGLHearsOnlyExistingVertices) {
         // (only checked when all of them lie in view, so that no clipping makes new ones).
         Sent sent = drawCaptured(*shape, printed);
         const GLenum error = glGetError();
-        EXPECT_EQ(error, knownStyle ? static_cast<GLenum>(GL_NO_ERROR) : static_cast<GLenum>(GL_INVALID_ENUM));
+        EXPECT_EQ(error,
+                  knownStyle ? static_cast<GLenum>(GL_NO_ERROR) : static_cast<GLenum>(GL_INVALID_ENUM));
         while (glGetError() != GL_NO_ERROR) {
         }
         EXPECT_FALSE(sent.overflow);

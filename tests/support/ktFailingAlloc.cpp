@@ -39,7 +39,9 @@ long ktStopFailingAllocations() {
 
 extern "C" {
 void* __wrap_malloc(size_t size) { return failThisOne() ? nullptr : __real_malloc(size); }
-void* __wrap_calloc(size_t count, size_t size) { return failThisOne() ? nullptr : __real_calloc(count, size); }
+void* __wrap_calloc(size_t count, size_t size) {
+    return failThisOne() ? nullptr : __real_calloc(count, size);
+}
 void* __wrap_realloc(void* block, size_t size) {
     // A realloc to zero bytes frees; it is not an allocation that can fail.
     if (size == 0) return __real_realloc(block, size);
