@@ -49,10 +49,10 @@ public:
         return w;
     }
     // Mostly small numbers around the interesting range, sometimes a hostile one.
-    int integer(int around) {
+    int integer(int64_t around) {
         const uint8_t sel = byte();
         if (sel < 224) {
-            const int range = (around < 0 ? 0 : around > 200 ? 200 : around) + 6;
+            const int range = static_cast<int>(around < 0 ? 0 : around > 200 ? 200 : around) + 6;
             return sel % range - 3;
         }
         static const int hostile[] = {INT_MIN, INT_MAX, INT_MIN + 1, INT_MAX - 1, -2, 65536, 46341};
@@ -508,7 +508,7 @@ private:
             case 7:
             case 8: {  // the grid setters: the flat index i * M + j, as 32-bit ints compute it
                 if (mesh == nullptr) return "";
-                const int i = p.integer(mesh->N + 1), j = p.integer(mesh->M + 1);
+                const int i = p.integer(int64_t{mesh->N} + 1), j = p.integer(int64_t{mesh->M} + 1);
                 const int index = static_cast<int>(
                     static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(i) * mesh->M + j)));
                 if (mesh->getVertexIndex(i, j) != index) return "getVertexIndex";
