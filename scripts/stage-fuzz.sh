@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Test stage: fuzzes the shape-record reader for KT_FUZZ_SECONDS (default 60; 0 skips).
+# Test stage: runs each fuzz target (shape records, shape programs, settings programs) for
+# KT_FUZZ_SECONDS each (default 60, so about three minutes in all; 0 skips).
 set -euo pipefail
 seconds="${KT_FUZZ_SECONDS:-60}"
 [ "$seconds" -gt 0 ] || { echo "fuzzing skipped (KT_FUZZ_SECONDS=0)"; exit 0; }

@@ -13,7 +13,7 @@ mkfifo "$fifo"
 Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
 xvfb_pid=$!
 display_number=""
-read -r -t 20 display_number <"$fifo" || true
+read -r -t 60 display_number <"$fifo" || true
 rm -f "$fifo"
 if [ -z "$display_number" ]; then
   echo "with-xvfb: Xvfb did not start" >&2

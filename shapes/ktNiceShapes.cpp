@@ -22,7 +22,9 @@ ktMeshShape::ktMeshShape(int rows, int columns) : ktShape(true, true, true), N(r
     if (!gridFits(N, M)) return;
     // The lists are sized once for the whole grid: the result is what N * M calls of addPoint and
     // (N - 1) * (2M + 1) calls of addIndex leave, without growing every list one entry at a time.
-    addPoints(N * M);
+    // When memory runs out (reported by the shape), the grid keeps what it had: no vertices, or
+    // its vertices without an index list, every list consistent with its count.
+    if (!addPoints(N * M)) return;
     for (int i = 0; i < N; i++) {
         for (int j = 0; j < M; j++) {
             setVertex(getVertexIndex(i, j), static_cast<float>(i), static_cast<float>(j), 0.0f);
@@ -31,6 +33,7 @@ ktMeshShape::ktMeshShape(int rows, int columns) : ktShape(true, true, true), N(r
     }
     if (N < 2) return;
     int* index = appendIndexSlots((N - 1) * (2 * M + 1));
+    if (index == nullptr) return;
     for (int i = 0; i + 1 < N; i++) {
         for (int j = 0; j < M; j++) {
             *index++ = getVertexIndex(i, j);

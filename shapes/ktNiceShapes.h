@@ -17,8 +17,12 @@ public:
     /// and the strip index list, and draw style ::kt_TRIANGLE_STRIP.
     ktMeshShape(int N, int M);
 
-    /// Vertex number i · M + j of grid position (i, j). Unchecked: (0, M) names (1, 0).
-    int getVertexIndex(int i, int j) { return i * M + j; }
+    /// Vertex number i · M + j of grid position (i, j). Unchecked: (0, M) names (1, 0). Worked out
+    /// in unsigned arithmetic, so any i and j give the wrapped 32-bit result instead of an overflow.
+    int getVertexIndex(int i, int j) {
+        return static_cast<int>(static_cast<unsigned>(i) * static_cast<unsigned>(M) +
+                                static_cast<unsigned>(j));
+    }
     /// setVertex() on grid position (i, j); a vertex number outside the list prints
     /// "setVertex: index is out of bounds" and changes nothing.
     void setMeshVertex(int i, int j, float x, float y, float z) { setVertex(getVertexIndex(i, j), x, y, z); }

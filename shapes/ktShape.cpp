@@ -14,25 +14,59 @@ const char* const ktMsgNormalsDisabled = "calculateNormals: vertex normals are n
 const char* const ktMsgRecordDamaged = "readFromFile: shape record is damaged\n";
 const char* const ktMsgRecordNotWritten = "writeToFile: shape record was not fully written\n";
 
+const char* const ktMsgOutOfMemory = "ktShape: out of memory\n";
+
 float ktShape::pickTolerance = 5.0f;
 
 namespace {
 
 // Resizes a packed list to exactly `count` entries, keeping the first min(old, count) entries.
-// A count of 0 frees the block and leaves a null pointer. On allocation failure the old block is
-// kept and the process stops: a list shorter than its count would be read out of bounds later.
+// A count of 0 frees the block and leaves a null pointer. When the allocator fails, the block is
+// left as it was and false is returned; the caller then undoes its other resizes, so that no list
+// ever ends shorter than its count.
 template <typename T>
-T* resizeList(T* list, int count) {
+bool resizeList(T*& list, int count) {
     if (count <= 0) {
         std::free(static_cast<void*>(list));
-        return nullptr;
+        list = nullptr;
+        return true;
     }
-    void* grown = std::realloc(static_cast<void*>(list), static_cast<size_t>(count) * sizeof(T));
-    if (grown == nullptr) {
-        std::fputs("ktShape: out of memory\n", stderr);
-        std::abort();
-    }
-    return static_cast<T*>(grown);
+    void* resized = std::realloc(static_cast<void*>(list), static_cast<size_t>(count) * sizeof(T));
+    if (resized == nullptr) return false;
+    list = static_cast<T*>(resized);
+    return true;
+}
+
+// Grows every per-vertex list in use from `from` to `to` entries, or none of them: after a failed
+// allocation the lists already grown are shrunk back (a shrink keeps its block when it cannot
+// move it) and the failure is reported.
+bool growVertexLists(ktShape& s, int from, int to) {
+    int grown = 0;
+    bool ok = true;
+    auto grow = [&](auto*& list, bool on) {
+        if (!ok || !on) return;
+        ok = resizeList(list, to);
+        if (ok) grown++;
+    };
+    auto undo = [&](auto*& list, bool on) {
+        if (!on || grown == 0) return;
+        resizeList(list, from);
+        grown--;
+    };
+    auto each = [&s](auto&& step) {
+        step(s.vertexList, true);
+        step(s.absVertexList, true);
+        step(s.screenVertexList, true);
+        step(s.normalList, s.enableVertexNormals);
+        step(s.normalCountList, s.enableVertexNormals);
+        step(s.colorList, s.enableVertexColors);
+        step(s.textureCoordList, s.enableVertexTextureCoords);
+    };
+    each(grow);
+    if (ok) return true;
+    each(undo);
+    std::fputs(ktMsgOutOfMemory, stdout);
+    return false;
 }
 
 }  // namespace
@@ -63,44 +97,26 @@ ktShape::ktShape(bool vertexColors, bool vertexNormals, bool index)
 }
 
 int ktShape::addPoint() {
-    int n = listLength + 1;
-    vertexList = resizeList(vertexList, n);
-    absVertexList = resizeList(absVertexList, n);
-    screenVertexList = resizeList(screenVertexList, n);
+    const int n = listLength + 1;
+    if (!growVertexLists(*this, listLength, n)) return -1;
     vertexList[n - 1].set(0.0f, 0.0f, 0.0f);
     absVertexList[n - 1].set(0.0f, 0.0f, 0.0f);
     screenVertexList[n - 1].set(0.0f, 0.0f, 0.0f);
     if (enableVertexNormals) {
-        normalList = resizeList(normalList, n);
         normalList[n - 1].set(0.0f, 0.0f, 1.0f);
-        normalCountList = resizeList(normalCountList, n);
         normalCountList[n - 1] = 0;
     }
-    if (enableVertexColors) {
-        colorList = resizeList(colorList, n);
-        colorList[n - 1].set(1.0f, 1.0f, 1.0f, 1.0f);
-    }
-    if (enableVertexTextureCoords) {
-        textureCoordList = resizeList(textureCoordList, n);
-        textureCoordList[n - 1].set(0.0f, 0.0f, 0.0f);
-    }
+    if (enableVertexColors) colorList[n - 1].set(1.0f, 1.0f, 1.0f, 1.0f);
+    if (enableVertexTextureCoords) textureCoordList[n - 1].set(0.0f, 0.0f, 0.0f);
     listLength = n;
     return n - 1;
 }
 
-void ktShape::addPoints(int count) {
-    if (count <= 0) return;
+bool ktShape::addPoints(int count) {
+    if (count <= 0) return true;
     const int first = listLength;
     const int n = listLength + count;
-    vertexList = resizeList(vertexList, n);
-    absVertexList = resizeList(absVertexList, n);
-    screenVertexList = resizeList(screenVertexList, n);
-    if (enableVertexNormals) {
-        normalList = resizeList(normalList, n);
-        normalCountList = resizeList(normalCountList, n);
-    }
-    if (enableVertexColors) colorList = resizeList(colorList, n);
-    if (enableVertexTextureCoords) textureCoordList = resizeList(textureCoordList, n);
+    if (!growVertexLists(*this, first, n)) return false;
     for (int v = first; v < n; v++) {
         vertexList[v].set(0.0f, 0.0f, 0.0f);
         absVertexList[v].set(0.0f, 0.0f, 0.0f);
@@ -113,18 +129,23 @@ void ktShape::addPoints(int count) {
         if (enableVertexTextureCoords) textureCoordList[v].set(0.0f, 0.0f, 0.0f);
     }
     listLength = n;
+    return true;
 }
 
 int* ktShape::appendIndexSlots(int count) {
     const int first = indexListLength;
     if (count <= 0) return indexList + first;
-    indexList = resizeList(indexList, first + count);
+    if (!resizeList(indexList, first + count)) {
+        std::fputs(ktMsgOutOfMemory, stdout);
+        return nullptr;
+    }
     indexListLength = first + count;
     return indexList + first;
 }
 
 int ktShape::addPoint(float x, float y, float z) {
     int index = addPoint();
+    if (index < 0) return index;
     vertexList[index].set(x, y, z);
     return index;
 }
@@ -136,7 +157,10 @@ void ktShape::addIndex(int index) {
         return;
     }
     if (index < -1 || index >= listLength) std::fputs(ktMsgAddIndexOutOfBounds, stdout);
-    indexList = resizeList(indexList, indexListLength + 1);
+    if (!resizeList(indexList, indexListLength + 1)) {
+        std::fputs(ktMsgOutOfMemory, stdout);
+        return;
+    }
     indexList[indexListLength] = index;
     indexListLength++;
 }
@@ -147,18 +171,23 @@ void ktShape::addIndex(int index) {
 // followed the additions since (its block may be stale or of another length), so every entry
 // takes addPoint's default.
 void ktShape::enablePerVertexColors() {
+    if (!resizeList(colorList, listLength)) {
+        std::fputs(ktMsgOutOfMemory, stdout);
+        return;
+    }
     const bool wasOn = enableVertexColors;
     enableVertexColors = true;
-    colorList = resizeList(colorList, listLength);
     if (wasOn) return;
     for (int v = 0; v < listLength; v++) colorList[v].set(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void ktShape::enablePerVertexNormals() {
+    if (!resizeList(normalList, listLength) || !resizeList(normalCountList, listLength)) {
+        std::fputs(ktMsgOutOfMemory, stdout);
+        return;
+    }
     const bool wasOn = enableVertexNormals;
     enableVertexNormals = true;
-    normalList = resizeList(normalList, listLength);
-    normalCountList = resizeList(normalCountList, listLength);
     if (wasOn) return;
     for (int v = 0; v < listLength; v++) {
         normalList[v].set(0.0f, 0.0f, 1.0f);
@@ -167,9 +196,12 @@ void ktShape::enablePerVertexNormals() {
 }
 
 void ktShape::enablePerVertexTextureCoords() {
+    if (!resizeList(textureCoordList, listLength)) {
+        std::fputs(ktMsgOutOfMemory, stdout);
+        return;
+    }
     const bool wasOn = enableVertexTextureCoords;
     enableVertexTextureCoords = true;
-    textureCoordList = resizeList(textureCoordList, listLength);
     if (wasOn) return;
     for (int v = 0; v < listLength; v++) textureCoordList[v].set(0.0f, 0.0f, 0.0f);
 }

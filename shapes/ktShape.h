@@ -7,7 +7,7 @@
 /// shape on the software transform stack and sends world positions in immediate mode; picking answers
 /// in window pixels (origin bottom-left); the shape record is a raw little-endian binary form on a C
 /// stream. Misuse is reported by fixed messages on standard output, after which the operation does
-/// nothing.
+/// nothing; so is an allocation that fails while a list grows, which leaves every list as it was.
 #ifndef KT_SHAPES_KTSHAPE_H
 #define KT_SHAPES_KTSHAPE_H
 
@@ -91,6 +91,8 @@ extern const char* const ktMsgNormalsDisabled;
 extern const char* const ktMsgRecordDamaged;
 /// "writeToFile: shape record was not fully written" and a newline: a null stream or a failed write.
 extern const char* const ktMsgRecordNotWritten;
+/// "ktShape: out of memory" and a newline: a list could not grow; the shape is left as it was.
+extern const char* const ktMsgOutOfMemory;
 
 /// A vertex-list shape: positions with optional per-vertex colours, normals, texture coordinates and
 /// an index list, drawn in any OpenGL primitive mode (::ktPrimitive) with its own translation,
@@ -132,9 +134,10 @@ public:
     ktShape(bool vertexColors = false, bool vertexNormals = false, bool index = false);
 
     /// Appends a vertex at (0, 0, 0) (with normal (0, 0, 1), face count 0, colour white and texture
-    /// coordinate (0, 0, 0) in the lists that are on); returns its number, the old listLength.
+    /// coordinate (0, 0, 0) in the lists that are on); returns its number, the old listLength, or -1
+    /// when memory ran out (reported on standard output; the shape is then as it was).
     int addPoint();
-    /// Appends a vertex at (x, y, z), own coordinates, as addPoint() does; returns its number.
+    /// Appends a vertex at (x, y, z), own coordinates, as addPoint() does; returns its number, or -1.
     int addPoint(float x, float y, float z);
     /// Appends `index` to indexList. Without an index list prints ::ktMsgAddIndexDisabled and adds
     /// nothing; an index below -1 or at least listLength prints ::ktMsgAddIndexOutOfBounds and is
@@ -212,10 +215,12 @@ protected:
     static float pickTolerance;
 
     /// Appends `count` vertices in one step: the lists end exactly as `count` calls of addPoint()
-    /// would leave them (same defaults, exact sizes), with one resize per list.
-    void addPoints(int count);
+    /// would leave them (same defaults, exact sizes), with one resize per list. False when memory ran
+    /// out: the shape is then as it was and the failure has been reported.
+    bool addPoints(int count);
     /// Grows indexList by `count` entries and returns the first new one for the caller to fill. No
-    /// check is made: only for callers whose indices are valid by construction.
+    /// check is made: only for callers whose indices are valid by construction. Null when memory ran
+    /// out (reported; the index list is then as it was).
     int* appendIndexSlots(int count);
 };
 
