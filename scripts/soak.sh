@@ -176,7 +176,7 @@ export KT_SOAK_ASAN_SECONDS KT_SOAK_VALGRIND_FRAMES KT_SOAK_RSS_SECONDS
 export KT_SOAK_BUILD="${KT_SOAK_BUILD:-$root/build/default}"
 export KT_SOAK_ASAN_BUILD="${KT_SOAK_ASAN_BUILD:-$root/build/asan}"
 export KT_SOAK_LOGS="${KT_SOAK_LOGS:-$root/build/soak}"
-export KT_SOAK_SHIM="$KT_SOAK_BUILD/tests/libkt_swapcount.so"
+export KT_SOAK_SHIM="$KT_SOAK_BUILD/tests/support/libkt_swapcount.so"
 mkdir -p "$KT_SOAK_LOGS"
 for tool in Xvfb xdotool valgrind; do
   command -v "$tool" >/dev/null || { echo "soak: $tool is not installed (scripts/setup.sh)"; exit 2; }

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "clothTestUtil.h"
 #include "math/ktTransforms.h"
+#include "support/ktTestCloth.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "clothTestUtil.h"
+#include "support/ktTestCloth.h"
 
 namespace {
 

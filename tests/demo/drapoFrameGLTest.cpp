@@ -7,43 +7,31 @@
 #include <cmath>
 #include <vector>
 
-#include "clothTestUtil.h"
 #include "framework/ktu.h"
 #include "math/ktTransforms.h"
+#include "support/ktTestCloth.h"
+#include "support/ktTestMath.h"
 #include "support/ktTestWindow.h"
 
 namespace {
 
-// Column-major 4x4 matrices in double, independent of the framework's matrix code.
-struct Mat {
-    double e[16];
-};
-
-Mat operator*(const Mat& a, const Mat& b) {
-    Mat r{};
-    for (int col = 0; col < 4; col++)
-        for (int row = 0; row < 4; row++)
-            for (int k = 0; k < 4; k++) r.e[4 * col + row] += a.e[4 * k + row] * b.e[4 * col + k];
-    return r;
-}
-
 // The model transform: translate by (500, 350, 0), turn by `tilt` about x and `spin` about z
 // (degrees, counter-clockwise seen from the positive axis), scale by 50.
-Mat modelTransform(double tilt, double spin) {
+Mat4d modelTransform(double tilt, double spin) {
     const double d = 3.14159265358979323846 / 180.0;
     const double ct = std::cos(tilt * d), st = std::sin(tilt * d), cs = std::cos(spin * d),
                  ss = std::sin(spin * d);
-    const Mat translate = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 500, 350, 0, 1}};
-    const Mat tiltX = {{1, 0, 0, 0, 0, ct, st, 0, 0, -st, ct, 0, 0, 0, 0, 1}};
-    const Mat spinZ = {{cs, ss, 0, 0, -ss, cs, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
-    const Mat scale = {{50, 0, 0, 0, 0, 50, 0, 0, 0, 0, 50, 0, 0, 0, 0, 1}};
+    const Mat4d translate = {{{1, 0, 0, 500}, {0, 1, 0, 350}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    const Mat4d tiltX = {{{1, 0, 0, 0}, {0, ct, -st, 0}, {0, st, ct, 0}, {0, 0, 0, 1}}};
+    const Mat4d spinZ = {{{cs, -ss, 0, 0}, {ss, cs, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    const Mat4d scale = {{{50, 0, 0, 0}, {0, 50, 0, 0}, {0, 0, 50, 0}, {0, 0, 0, 1}}};
     return translate * tiltX * spinZ * scale;
 }
 
-Mat modelView() {
-    Mat r;
-    glGetDoublev(GL_MODELVIEW_MATRIX, r.e);
-    return r;
+Mat4d modelView() {
+    double e[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, e);
+    return Mat4d::fromColumnMajor(e);
 }
 
 // A mesh that notes how it was drawn: proof that the frame calls draw through the shape's slot.
@@ -54,7 +42,7 @@ public:
     float spinAtDraw = -1.0f;
     float heightAtDraw = 0.0f;
     float vertexZAtDraw = 0.0f;
-    Mat modelViewAtDraw{};
+    Mat4d modelViewAtDraw{};
     WatchedMesh() : ktMeshShape(100, 100) {}
     void draw() override {
         draws++;
@@ -79,18 +67,18 @@ TEST(DrapoFrame, PlacesSpinsStepsAndDrawsTheMeshOncePerFrame) {
         SCOPED_TRACE(spin);
         app->j = spin;
         ktuOpenToviFrame();
-        const Mat before = modelView();
+        const Mat4d before = modelView();
         app->draw();
-        const Mat after = modelView();
+        const Mat4d after = modelView();
         GLint viewport[4];
         glGetIntegerv(GL_VIEWPORT, viewport);
         ktuCloseToviFrame();
         frame++;
 
-        const Mat expected = before * modelTransform(-45, -4.0 * spin);
+        const Mat4d expected = before * modelTransform(-45, -4.0 * spin);
         for (int k = 0; k < 16; k++) {
-            EXPECT_NEAR(after.e[k], expected.e[k], 1e-3) << k;
-            EXPECT_EQ(mesh->modelViewAtDraw.e[k], after.e[k]) << k;
+            EXPECT_NEAR(after.m[k % 4][k / 4], expected.m[k % 4][k / 4], 1e-3) << k;
+            EXPECT_EQ(mesh->modelViewAtDraw.m[k % 4][k / 4], after.m[k % 4][k / 4]) << k;
         }
         for (int k = 0; k < 4; k++) EXPECT_EQ(view[k], viewport[k]) << k;  // camera captured
         EXPECT_EQ(mesh->draws, frame);

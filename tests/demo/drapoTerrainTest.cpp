@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "clothTestUtil.h"
+#include "support/ktTestCloth.h"
 
 namespace {
 

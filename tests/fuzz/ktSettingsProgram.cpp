@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "framework/ktu.h"
+#include "support/ktCapture.h"
 
 namespace {
 
@@ -83,19 +84,7 @@ private:
 
 template <typename F>
 std::string captureStderr(F&& call) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* capture = open_memstream(&buffer, &size);
-    if (capture == nullptr) std::abort();
-    std::fflush(stderr);
-    FILE* saved = stderr;
-    stderr = capture;
-    call();
-    stderr = saved;
-    std::fclose(capture);
-    std::string printed(buffer, size);
-    std::free(buffer);
-    return printed;
+    return ktCaptured(stderr, call);
 }
 
 class Machine {

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "math/ktMatrix4f.h"
-#include "mathTestUtil.h"
+#include "support/ktTestMath.h"
 
 namespace {
 

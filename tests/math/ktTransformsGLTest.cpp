@@ -10,26 +10,16 @@
 #include <random>
 
 #include "math/ktTransforms.h"
-#include "mathTestUtil.h"
+#include "support/ktTestMath.h"
 #include "support/ktTestWindow.h"
 
 namespace {
-
-struct V3 {
-    double x, y, z;
-};
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-V3 cross(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-V3 unit(V3 a) { return a * (1.0 / std::sqrt(dot(a, a))); }
 
 // A view frame's camera: perspective and look-at both on the projection matrix.
 struct Camera {
     int vp[4];
     double fov, zNear, zFar;
-    V3 eye, center, up;
+    Vec3d eye, center, up;
 };
 
 void loadCamera(const Camera& c) {
@@ -144,17 +134,17 @@ TEST_F(TransformsGl, RealToScreenMatchesGluProjectInXAndY) {
         GLdouble proj[16];
         glGetDoublev(GL_PROJECTION_MATRIX, proj);
 
-        const V3 forward = unit(cam.center - cam.eye);
-        const V3 right = unit(cross(forward, cam.up));
-        const V3 up = cross(right, forward);
+        const Vec3d forward = unit(cam.center - cam.eye);
+        const Vec3d right = unit(cross(forward, cam.up));
+        const Vec3d up = cross(right, forward);
         const double aspect = static_cast<double>(cam.vp[2]) / cam.vp[3];
         const double tanHalf = std::tan(cam.fov * M_PI / 360.0);
         bool zDiffers = false;
         for (int n = 0; n < 200; n++) {
             // A point inside the frustum, away from the near plane.
             const double depth = cam.zNear * 1.5 + t(rng) * (cam.zFar * 0.8 - cam.zNear * 1.5);
-            const V3 p = cam.eye + forward * depth + up * (u(rng) * tanHalf * depth) +
-                         right * (u(rng) * tanHalf * aspect * depth);
+            const Vec3d p = cam.eye + forward * depth + up * (u(rng) * tanHalf * depth) +
+                            right * (u(rng) * tanHalf * aspect * depth);
             GLdouble wx, wy, wz;
             ASSERT_EQ(gluProject(p.x, p.y, p.z, identity, proj, cam.vp, &wx, &wy, &wz), GL_TRUE);
             ktVec3f in(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
@@ -175,7 +165,7 @@ TEST_F(TransformsGl, RealToScreenMatchesGluProjectInXAndY) {
 }
 
 TEST_F(TransformsGl, CaptureReadsProjectionViewportAndNearPoint) {
-    const V3 shift = {0.5, -2.0, 3.0};
+    const Vec3d shift = {0.5, -2.0, 3.0};
     for (const Camera& cam : kCameras) {
         if (cam.vp[0] != 0 || cam.vp[1] != 0) continue;  // the near point assumes a viewport at (0, 0)
         SCOPED_TRACE(testing::Message() << "camera fov " << cam.fov);
@@ -192,7 +182,7 @@ TEST_F(TransformsGl, CaptureReadsProjectionViewportAndNearPoint) {
         for (int i = 0; i < 4; i++)
             for (int j = 0; j < 4; j++) EXPECT_EQ(cameraMatrix.m[i][j], static_cast<float>(proj[4 * j + i]));
         // A perspective camera's bottom row gives clip w = distance along the view direction.
-        const V3 forward = unit(cam.center - cam.eye);
+        const Vec3d forward = unit(cam.center - cam.eye);
         EXPECT_NEAR(cameraMatrix.m[3][0], forward.x, 1e-6);
         EXPECT_NEAR(cameraMatrix.m[3][1], forward.y, 1e-6);
         EXPECT_NEAR(cameraMatrix.m[3][2], forward.z, 1e-6);
@@ -208,7 +198,7 @@ TEST_F(TransformsGl, CaptureReadsProjectionViewportAndNearPoint) {
         EXPECT_NEAR(cameraPos.z, oz, tol);
         // ... which is the point on the near plane straight ahead of the eye, taken back through
         // the modelview (translate by shift, then a quarter turn about z: inverse (x, y) -> (y, -x)).
-        const V3 q = cam.eye + forward * cam.zNear - shift;
+        const Vec3d q = cam.eye + forward * cam.zNear - shift;
         EXPECT_NEAR(cameraPos.x, q.y, 1e-4);
         EXPECT_NEAR(cameraPos.y, -q.x, 1e-4);
         EXPECT_NEAR(cameraPos.z, q.z, 1e-4);

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "math/ktTransforms.h"
-#include "mathTestUtil.h"
+#include "support/ktTestMath.h"
 
 namespace {
 

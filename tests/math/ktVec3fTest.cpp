@@ -15,6 +15,7 @@
 
 #include "math/ktVec3f.h"
 #include "math/ktVec4f.h"
+#include "support/ktTestMath.h"
 
 namespace {
 
@@ -60,17 +61,11 @@ static_assert(!std::is_polymorphic_v<ktVec3f>);
 static_assert(sizeof(ktVec4f) == 16);
 static_assert(std::is_standard_layout_v<ktVec4f>);
 
-void expectVec(const ktVec3f& v, float x, float y, float z, float tol = 0.0f) {
-    EXPECT_NEAR(v.x, x, tol);
-    EXPECT_NEAR(v.y, y, tol);
-    EXPECT_NEAR(v.z, z, tol);
-}
-
 TEST(Vec3f, DefaultConstructionZeroesOverGarbage) {
     alignas(ktVec4f) unsigned char raw[sizeof(ktVec4f)];
     std::memset(raw, 0xA5, sizeof raw);
     ktVec3f* v = new (raw) ktVec3f();
-    expectVec(*v, 0, 0, 0);
+    expectVecNear(*v, ktVec3f(0, 0, 0));
     std::memset(raw, 0xA5, sizeof raw);
     ktVec4f* q = new (raw) ktVec4f();
     EXPECT_EQ(q->x, 0.0f);
@@ -86,28 +81,28 @@ TEST(Vec3f, DefaultConstructionZeroesOverGarbage) {
 TEST(Vec3f, CompoundOperatorsActOnACopyOfTheOperand) {
     ktVec3f v(1, -2, 3);
     v += v;
-    expectVec(v, 2, -4, 6);
+    expectVecNear(v, ktVec3f(2, -4, 6));
     v *= v.x;  // the factor is read before any component changes
-    expectVec(v, 4, -8, 12);
+    expectVecNear(v, ktVec3f(4, -8, 12));
     v /= v.x;
-    expectVec(v, 1, -2, 3);
+    expectVecNear(v, ktVec3f(1, -2, 3));
     ktVec3f w;
     w = v;
     w += ktVec3f(0.5f, 0.5f, 0.5f);
-    expectVec(v, 1, -2, 3);  // assignment copied, it did not alias
-    expectVec(w, 1.5f, -1.5f, 3.5f);
+    expectVecNear(v, ktVec3f(1, -2, 3));  // assignment copied, it did not alias
+    expectVecNear(w, ktVec3f(1.5f, -1.5f, 3.5f));
     w.set(7, 8, 9);
-    expectVec(w, 7, 8, 9);
+    expectVecNear(w, ktVec3f(7, 8, 9));
 }
 
 TEST(Vec3f, FreeOperatorsKeepOperandOrderAndOperands) {
     const ktVec3f a(1, 2, 3), b(1, 1, 1);
-    expectVec(a - b, 0, 1, 2);
-    expectVec(b - a, 0, -1, -2);
-    expectVec(a + b, 2, 3, 4);
-    expectVec(a * 2.0f, 2, 4, 6);
-    expectVec(a / 2.0f, 0.5f, 1, 1.5f);
-    expectVec(a, 1, 2, 3);
+    expectVecNear(a - b, ktVec3f(0, 1, 2));
+    expectVecNear(b - a, ktVec3f(0, -1, -2));
+    expectVecNear(a + b, ktVec3f(2, 3, 4));
+    expectVecNear(a * 2.0f, ktVec3f(2, 4, 6));
+    expectVecNear(a / 2.0f, ktVec3f(0.5f, 1, 1.5f));
+    expectVecNear(a, ktVec3f(1, 2, 3));
 }
 
 TEST(Vec3f, DivisionByZeroGivesIeeeValuesSilently) {
@@ -158,7 +153,7 @@ TEST(Vec3f, Normalize) {
         ktVec3f v = c.in;
         v.normalize();
         SCOPED_TRACE(testing::Message() << "(" << c.in.x << ", " << c.in.y << ", " << c.in.z << ")");
-        expectVec(v, c.expected.x, c.expected.y, c.expected.z, c.tol);
+        expectVecNear(v, c.expected, c.tol);
         EXPECT_FALSE(std::isnan(v.x) || std::isnan(v.y) || std::isnan(v.z));
     }
 
@@ -181,12 +176,12 @@ TEST(Vec3f, Normalize) {
 
 TEST(Vec3f, CrossIsRightHanded) {
     const ktVec3f x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
-    expectVec(x.cross(y), 0, 0, 1);
-    expectVec(y.cross(z), 1, 0, 0);
-    expectVec(z.cross(x), 0, 1, 0);
-    expectVec(y.cross(x), 0, 0, -1);
-    expectVec(ktVec3f(1, 2, 3).cross(ktVec3f(-2, -4, -6)), 0, 0, 0);
-    expectVec(ktVec3f(1, 2, 3).cross(ktVec3f(4, 5, 6)), -3, 6, -3);
+    expectVecNear(x.cross(y), ktVec3f(0, 0, 1));
+    expectVecNear(y.cross(z), ktVec3f(1, 0, 0));
+    expectVecNear(z.cross(x), ktVec3f(0, 1, 0));
+    expectVecNear(y.cross(x), ktVec3f(0, 0, -1));
+    expectVecNear(ktVec3f(1, 2, 3).cross(ktVec3f(-2, -4, -6)), ktVec3f(0, 0, 0));
+    expectVecNear(ktVec3f(1, 2, 3).cross(ktVec3f(4, 5, 6)), ktVec3f(-3, 6, -3));
 
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> coord(-10.0f, 10.0f);
@@ -195,8 +190,8 @@ TEST(Vec3f, CrossIsRightHanded) {
         const ktVec3f b(coord(rng), coord(rng), coord(rng));
         const ktVec3f a0 = a, b0 = b;
         const ktVec3f c = a.cross(b);
-        expectVec(a, a0.x, a0.y, a0.z);
-        expectVec(b, b0.x, b0.y, b0.z);
+        expectVecNear(a, a0);
+        expectVecNear(b, b0);
         const double scale = a.lengthSquared() * b.lengthSquared();
         // Perpendicular to both operands, and |a x b|^2 = |a|^2 |b|^2 - (a.b)^2.
         EXPECT_NEAR(c.dot(a), 0.0, 1e-5 * std::sqrt(scale) * a.length());
@@ -205,7 +200,7 @@ TEST(Vec3f, CrossIsRightHanded) {
         EXPECT_NEAR(c.lengthSquared(), scale - d * d, 1e-5 * scale);
         // Anti-commutative.
         const ktVec3f r = b.cross(a);
-        expectVec(r, -c.x, -c.y, -c.z);
+        expectVecNear(r, ktVec3f(-c.x, -c.y, -c.z));
     }
 }
 

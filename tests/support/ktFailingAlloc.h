@@ -6,9 +6,25 @@
 #ifndef KT_TESTS_SUPPORT_KTFAILINGALLOC_H
 #define KT_TESTS_SUPPORT_KTFAILINGALLOC_H
 
+#include <cstdio>
+#include <string>
+
+#include "support/ktCapture.h"
+
 // From now on, count allocations and fail the n-th one (n >= 1; only that one).
 void ktFailAllocation(long n);
 // Stops counting and failing; returns the number of allocations made while armed.
 long ktStopFailingAllocations();
+
+// Runs `call` with the n-th allocation failed and standard output captured; returns what it
+// printed and sets `made` to the number of allocations it made.
+template <typename F>
+std::string ktPrintedWithFailedAllocation(long n, long& made, F&& call) {
+    return ktCaptured(stdout, [&] {
+        ktFailAllocation(n);
+        call();
+        made = ktStopFailingAllocations();
+    });
+}
 
 #endif

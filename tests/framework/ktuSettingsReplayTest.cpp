@@ -2,8 +2,8 @@
 // (tests/fuzz/corpus-settings) through the fuzzer's own checks.
 #include <gtest/gtest.h>
 
-#include "fuzz/ktReplay.h"
 #include "fuzz/ktSettingsProgram.h"
+#include "support/ktReplay.h"
 
 TEST(SettingsProgramFuzzInputs, RegressionsAndSeedsPassTheFuzzChecks) {
     const std::filesystem::path data(KT_FUZZ_DATA_DIR);

@@ -9,7 +9,7 @@
 
 #include "framework/ktApp.h"
 #include "framework/ktu.h"
-#include "fwTestUtil.h"
+#include "support/ktTestWindow.h"
 
 namespace {
 

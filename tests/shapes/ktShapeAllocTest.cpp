@@ -18,23 +18,6 @@
 
 namespace {
 
-// Runs `call` with standard output going to a memory stream; returns what it printed.
-template <typename F>
-std::string printedBy(F&& call) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* capture = open_memstream(&buffer, &size);
-    std::fflush(stdout);
-    FILE* saved = stdout;
-    stdout = capture;
-    call();
-    stdout = saved;
-    std::fclose(capture);
-    std::string printed(buffer, size);
-    std::free(buffer);
-    return printed;
-}
-
 // Storage for one shape made with placement new; the classes are trivially destructible.
 struct Subject {
     alignas(ktMeshShape) unsigned char storage[sizeof(ktMeshShape)];
@@ -113,11 +96,7 @@ TEST(AllocationFailure, EveryFailedAllocationIsReportedAndLeavesTheShapeConsiste
                 subject.shape != nullptr ? ktSnapshotShape(*subject.shape) : ktShapeSnapshot{};
             recordStream = fmemopen(record.data(), record.size(), "rb");
             long made = 0;
-            const std::string printed = printedBy([&] {
-                ktFailAllocation(n);
-                c.act(subject);
-                made = ktStopFailingAllocations();
-            });
+            const std::string printed = ktPrintedWithFailedAllocation(n, made, [&] { c.act(subject); });
             std::fclose(recordStream);
             ASSERT_NE(subject.shape, nullptr);
             ktShape& shape = *subject.shape;
@@ -136,7 +115,7 @@ TEST(AllocationFailure, EveryFailedAllocationIsReportedAndLeavesTheShapeConsiste
             }
             // Still usable once memory is back.
             const int count = shape.listLength;
-            EXPECT_EQ(printedBy([&] { EXPECT_EQ(shape.addPoint(), count); }), "");
+            EXPECT_EQ(ktCaptured(stdout, [&] { EXPECT_EQ(shape.addPoint(), count); }), "");
             EXPECT_EQ(ktCheckShapeConsistent(shape), "");
             ktReleaseShapeLists(shape);
         }
@@ -147,11 +126,8 @@ TEST(AllocationFailure, AMeshKeepsEitherNoVerticesOrNoIndexList) {
     for (long n = 1;; n++) {
         Subject subject;
         long made = 0;
-        const std::string printed = printedBy([&] {
-            ktFailAllocation(n);
-            subject.shape = new (subject.storage) ktMeshShape(3, 4);
-            made = ktStopFailingAllocations();
-        });
+        const std::string printed = ktPrintedWithFailedAllocation(
+            n, made, [&] { subject.shape = new (subject.storage) ktMeshShape(3, 4); });
         ktMeshShape& mesh = *static_cast<ktMeshShape*>(subject.shape);
         EXPECT_EQ(mesh.N, 3);
         EXPECT_EQ(mesh.M, 4);
@@ -166,7 +142,7 @@ TEST(AllocationFailure, AMeshKeepsEitherNoVerticesOrNoIndexList) {
         const bool noIndices = mesh.listLength == 12 && mesh.indexListLength == 0;
         EXPECT_TRUE(noVertices || noIndices) << mesh.listLength << " " << mesh.indexListLength;
         // Grid writes report through the setters instead of touching missing storage.
-        const std::string reported = printedBy([&] { mesh.setMeshVertex(2, 3, 1.0f, 1.0f, 1.0f); });
+        const std::string reported = ktCaptured(stdout, [&] { mesh.setMeshVertex(2, 3, 1.0f, 1.0f, 1.0f); });
         EXPECT_EQ(reported, noVertices ? ktMsgSetVertexOutOfBounds : "");
         ktReleaseShapeLists(mesh);
     }

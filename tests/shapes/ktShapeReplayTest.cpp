@@ -2,8 +2,8 @@
 // (tests/fuzz/corpus-shapes) through the fuzzer's own checks.
 #include <gtest/gtest.h>
 
-#include "fuzz/ktReplay.h"
 #include "fuzz/ktShapeProgram.h"
+#include "support/ktReplay.h"
 
 TEST(ShapeProgramFuzzInputs, RegressionsAndSeedsPassTheFuzzChecks) {
     const std::filesystem::path data(KT_FUZZ_DATA_DIR);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "clothTestUtil.h"
+#include "support/ktTestCloth.h"
 
 namespace {
 

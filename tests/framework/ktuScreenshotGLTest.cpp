@@ -11,7 +11,7 @@
 
 #include "framework/ktu.h"
 #include "framework/ktuScreenshot.h"
-#include "fwTestUtil.h"
+#include "support/ktTestWindow.h"
 
 namespace {
 

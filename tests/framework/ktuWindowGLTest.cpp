@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/ktu.h"
-#include "fwTestUtil.h"
+#include "support/ktTestWindow.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The primitives export writes, at their edges: separators ending a primitive, entries outside the
 // vertex list left out as draw leaves them out, leftovers, empty lists and styles that draw nothing.
-// (Each mode against Mesa's own rasterisation: test_io_feedback.cpp.)
+// (Each mode against Mesa's own rasterisation: ktShapePrimitivesGLTest.cpp.)
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -10,7 +10,8 @@
 
 #include "framework/ktu.h"
 #include "framework/ktuViewConstants.h"
-#include "fwTestUtil.h"
+#include "support/ktTestMath.h"
+#include "support/ktTestWindow.h"
 
 // Xlib defines macros (None, Bool) that clash with GoogleTest: included last.
 #include <GL/glx.h>
@@ -18,43 +19,25 @@
 
 namespace {
 
-struct Mat {
-    double m[4][4];  // [row][col]
-};
-
-Mat identity() {
-    Mat i{};
-    for (int k = 0; k < 4; k++) i.m[k][k] = 1.0;
-    return i;
-}
-
-Mat multiply(const Mat& a, const Mat& b) {
-    Mat r{};
-    for (int i = 0; i < 4; i++)
-        for (int j = 0; j < 4; j++)
-            for (int k = 0; k < 4; k++) r.m[i][j] += a.m[i][k] * b.m[k][j];
-    return r;
-}
-
 // Perspective of the given vertical field, then a camera at height `eye` above (cx, cy) looking
 // straight down -z with y up: a pure translation.
-Mat expectedProjection(double fov, double aspect, double nearZ, double farZ, double cx, double cy,
-                       double eye) {
+Mat4d expectedProjection(double fov, double aspect, double nearZ, double farZ, double cx, double cy,
+                         double eye) {
     double f = 1.0 / std::tan(fov * M_PI / 360.0);
-    Mat p{};
+    Mat4d p{};
     p.m[0][0] = f / aspect;
     p.m[1][1] = f;
     p.m[2][2] = (farZ + nearZ) / (nearZ - farZ);
     p.m[2][3] = 2.0 * farZ * nearZ / (nearZ - farZ);
     p.m[3][2] = -1.0;
-    Mat t = identity();
+    Mat4d t = Mat4d::identity();
     t.m[0][3] = -cx;
     t.m[1][3] = -cy;
     t.m[2][3] = -eye;
-    return multiply(p, t);
+    return p * t;
 }
 
-void expectMatrix(GLenum which, const Mat& want) {
+void expectMatrix(GLenum which, const Mat4d& want) {
     GLdouble got[16];
     glGetDoublev(which, got);  // column-major
     for (int r = 0; r < 4; r++)
@@ -81,7 +64,7 @@ TEST(ViewFrame, OutermostFrameMapsThePlaneOntoTheWindow) {
     EXPECT_EQ(viewCachedHeight, 768);
     expectMatrix(GL_PROJECTION_MATRIX,
                  expectedProjection(60, 1024.0 / 768.0, viewNear, viewFar, 512, 384, viewEyeDistance));
-    expectMatrix(GL_MODELVIEW_MATRIX, identity());
+    expectMatrix(GL_MODELVIEW_MATRIX, Mat4d::identity());
     GLint viewport[4], mode = 0, depthFunc = 0, shade = 0, face = 0, material = 0;
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 1024);

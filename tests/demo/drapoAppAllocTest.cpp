@@ -9,30 +9,10 @@
 #include <new>
 #include <string>
 
-#include "clothTestUtil.h"
 #include "fuzz/ktRecordCheck.h"
 #include "fuzz/ktShapeProgram.h"
 #include "support/ktFailingAlloc.h"
-
-namespace {
-
-template <typename F>
-std::string printedBy(F&& call) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* capture = open_memstream(&buffer, &size);
-    std::fflush(stdout);
-    FILE* saved = stdout;
-    stdout = capture;
-    call();
-    stdout = saved;
-    std::fclose(capture);
-    std::string printed(buffer, size);
-    std::free(buffer);
-    return printed;
-}
-
-}  // namespace
+#include "support/ktTestCloth.h"
 
 TEST(DrapoAllocationFailure, EveryFailedAllocationEndsInAnExceptionOrAConsistentMesh) {
     int thrown = 0, reported = 0;
@@ -41,14 +21,12 @@ TEST(DrapoAllocationFailure, EveryFailedAllocationEndsInAnExceptionOrAConsistent
         std::unique_ptr<TestCloth> app;
         bool threw = false;
         long made = 0;
-        const std::string printed = printedBy([&] {
-            ktFailAllocation(n);
+        const std::string printed = ktPrintedWithFailedAllocation(n, made, [&] {
             try {
                 app.reset(new TestCloth);
             } catch (const std::bad_alloc&) {
                 threw = true;
             }
-            made = ktStopFailingAllocations();
         });
         if (threw) {
             thrown++;
@@ -68,7 +46,7 @@ TEST(DrapoAllocationFailure, EveryFailedAllocationEndsInAnExceptionOrAConsistent
         reported++;
         EXPECT_EQ(printed, ktMsgOutOfMemory);
         // A frame's work on the smaller mesh: the setters report what does not fit.
-        printedBy([&] {
+        ktCaptured(stdout, [&] {
             app->step();
             app->updateMesh();
             mesh.calculateNormals();
