@@ -8,37 +8,22 @@
 # Usage: e2e.sh PATH/TO/picker
 set -u
 picker=${1:?usage: e2e.sh PATH/TO/picker}
-for tool in xdotool import convert compare identify; do
-  command -v "$tool" >/dev/null || { echo "e2e_picker: $tool is not installed"; exit 2; }
-done
-
-work=$(mktemp -d /tmp/kt-picker.XXXXXX)
+E2E_NAME=e2e_picker
+source "$(dirname "$0")/../scripts/e2e-lib.sh"
+require_tools xdotool import convert compare identify
+e2e_workdir
+work=$E2E_WORK
 record="$work/shapes.ktrec"
 log="$work/picker.log"
+E2E_LOG=$log
 shot="$work/shot.png"
 screenshot="$work/screenshot.png"
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-fatal() {
-  echo "FAIL: $*"
-  echo "--- program output:"; cat "$log"
-  exit 1
-}
 
 hover='#FFFF00'     # the program's colour for the shape under the pointer
 selected='#00FFFF'  # its colour for the shapes inside the dragged rectangle
 
-"$picker" "$record" "$screenshot" >"$log" 2>&1 &
-pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^ktu$' | head -n 1)
-[ -n "$wid" ] || fatal "no window titled ktu appeared"
+start_app --log "$log" "$picker" "$record" "$screenshot"
+wid=$APP_WINDOW
 
 # Window geometry: the program's positions are window pixels with the origin at the bottom-left.
 geometry() { eval "$(xdotool getwindowgeometry --shell "$wid")"; winX=$X; winY=$Y; winW=$WIDTH; winH=$HEIGHT; }
@@ -144,7 +129,7 @@ xdotool key l
 wait_log "readFromFile: shape record is damaged" || fail "damaged file: no message"
 wait_log "picker: $record not loaded, shapes unchanged" || fail "damaged file: not refused"
 [ "$(grep -cxF 'readFromFile: shape record is damaged' "$log")" -eq 1 ] || fail "damaged file: message count"
-kill -0 "$pid" 2>/dev/null || fatal "the program ended after loading a damaged file"
+app_alive || fatal "the program ended after loading a damaged file"
 point 440 120
 wait_pixel 440 120 FFFF00 || fail "after the damaged load the disc is not picked"
 
@@ -165,16 +150,6 @@ fi
 
 # Escape ends the program with status 0.
 xdotool key Escape
-for n in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$pid" 2>/dev/null; then fatal "Escape did not end the program"; fi
-wait "$pid"
-status=$?
-pid=""
-[ "$status" -eq 0 ] || fail "exit status $status after Escape"
-
-if [ "$failures" -ne 0 ]; then
-  echo "--- program output:"; cat "$log"
-  echo "e2e_picker: $failures failure(s)"
-  exit 1
-fi
-echo "e2e_picker: passed"
+await_exit 10 || fatal "Escape did not end the program"
+[ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS after Escape"
+e2e_finish

@@ -17,13 +17,16 @@ fi
 shot="${KT_SCREENSHOT:-$root/build/drapo-screenshot.png}"
 seconds="${KT_DEMO_SECONDS:-8}"
 export KT_XVFB_SCREEN="${KT_XVFB_SCREEN:-1280x1024x24}"
+# shellcheck disable=SC2016
 "$root/scripts/with-xvfb.sh" bash -c '
   set -u
-  "$1" &
-  pid=$!
-  sleep "$2"
-  import -window root "$3"
-  xdotool search --sync --name "^ktu$" key Escape 2>/dev/null
-  wait "$pid"
-' demo "$drapo" "$seconds" "$shot"
+  E2E_NAME=run-demo
+  source "$1"
+  start_app "$2"
+  sleep "$3"
+  import -window root "$4"
+  press Escape
+  wait_exit Escape 10
+  exit "$APP_STATUS"
+' demo "$root/scripts/e2e-lib.sh" "$drapo" "$seconds" "$shot"
 echo "No display here: the demo ran on a virtual one for ${seconds} s. Screenshot: $shot"

@@ -23,29 +23,28 @@ if [ "${1:-}" = --part ]; then
   logs=$KT_SOAK_LOGS
   shim=$KT_SOAK_SHIM
   count_file="$logs/$part.frames"
-  pid="" wid=""
+  E2E_NAME="soak-$part"
+  # memcheck takes a while to bring the window up.
+  E2E_WINDOW_SECONDS=180
+  E2E_LOG="$logs/$part.err"
+  source "$root/scripts/e2e-lib.sh"
   frames() { local c; c=$(tr -d ' \n' 2>/dev/null <"$count_file"); echo "${c:-0}"; }
   # start COMMAND...: starts drapo in the background, output to $logs/$part.out/.err, and waits for its window.
   start() {
     rm -f "$count_file"
-    KT_SWAPCOUNT_FILE="$count_file" LD_PRELOAD="$shim" "$@" >"$logs/$part.out" 2>"$logs/$part.err" &
-    pid=$!
-    wid=$(timeout 180 xdotool search --sync --name '^ktu$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] || { echo "soak $part: no window appeared"; cat "$logs/$part.err"; return 1; }
+    start_app --log "$logs/$part.out" --errors "$logs/$part.err" \
+      env KT_SWAPCOUNT_FILE="$count_file" LD_PRELOAD="$shim" "$@"
+    pid=$APP_PID
   }
-  alive() { kill -0 "$pid" 2>/dev/null; }
+  alive() { app_alive; }
   # stop SECONDS: presses Escape and waits up to SECONDS for the exit; sets status to the exit status.
   stop() {
-    xdotool key --window "$wid" Escape 2>/dev/null
-    local n
-    for n in $(seq $(($1 * 10))); do alive || break; sleep 0.1; done
-    if alive; then
-      kill "$pid"
-      wait "$pid" 2>/dev/null
-      status=timeout
+    xdotool key --window "$APP_WINDOW" Escape 2>/dev/null
+    if await_exit "$1"; then
+      status=$APP_STATUS
     else
-      wait "$pid"
-      status=$?
+      stop_app
+      status=timeout
     fi
   }
   sanitizer_reports() { grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: [A-Za-z]*Sanitizer' "$@"; }

@@ -9,20 +9,16 @@ hello=${1:?usage: e2e.sh PATH/TO/hello [COLOUR NAME KEY]}
 colour=${2:-FF8000}
 name=${3:-hello}
 quit=${4:-q}
-for tool in xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "e2e_hello: $tool is not installed"; exit 2; }
-done
-work=$(mktemp -d /tmp/kt-hello.XXXXXX)
-log="$work/hello.log"
-pid=""
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-fatal() { echo "FAIL: $*"; echo "--- program output:"; cat "$log"; exit 1; }
+E2E_NAME=e2e_hello
+source "$(dirname "$0")/../../scripts/e2e-lib.sh"
+require_tools xdotool import convert
+e2e_workdir
+work=$E2E_WORK
+E2E_LOG="$work/hello.log"
+log=$E2E_LOG
 
-"$hello" >"$log" 2>&1 &
-pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^ktu$' | head -n 1)
-[ -n "$wid" ] || fatal "no window titled ktu appeared"
+start_app --log "$log" "$hello"
+wid=$APP_WINDOW
 
 # pixel X Y: colour of window pixel (X, Y), origin bottom-left, in the X server's picture of the window.
 pixel() {
@@ -44,10 +40,6 @@ for n in $(seq 50); do grep -qxF "$name: button 0 at (200, 150)" "$log" && break
 grep -qxF "$name: button 0 at (200, 150)" "$log" || fatal "the click did not reach mouseDown at (200, 150)"
 
 xdotool key "$quit"
-for n in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fatal "'$quit' did not end the program"
-wait "$pid"
-status=$?
-pid=""
-[ "$status" -eq 0 ] || fatal "exit status $status after '$quit'"
+await_exit 10 || fatal "'$quit' did not end the program"
+[ "$APP_STATUS" -eq 0 ] || fatal "exit status $APP_STATUS after '$quit'"
 echo "e2e_hello: $name passed"

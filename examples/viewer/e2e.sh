@@ -8,28 +8,15 @@
 set -u
 viewer=${1:?usage: e2e.sh PATH/TO/viewer PATH/TO/ktshape}
 ktshape=${2:?usage: e2e.sh PATH/TO/viewer PATH/TO/ktshape}
-for tool in xdotool import convert compare; do
-  command -v "$tool" >/dev/null || { echo "e2e_viewer: $tool is not installed"; exit 2; }
-done
-
-work=$(mktemp -d /tmp/kt-viewer.XXXXXX)
+E2E_NAME=e2e_viewer
+source "$(dirname "$0")/../../scripts/e2e-lib.sh"
+require_tools xdotool import convert compare
+e2e_workdir
+work=$E2E_WORK
 model="$work/cube.ply"
 record="$work/cube.ktrec"
 log="$work/viewer.log"
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-fatal() {
-  echo "FAIL: $*"
-  echo "--- program output:"; cat "$log"
-  exit 1
-}
+E2E_LOG=$log
 
 # A cube of side 40 around (120, -80, 30), every vertex pure red, faces counter-clockwise from outside.
 {
@@ -44,13 +31,10 @@ fatal() {
   printf '4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 2 3 7 6\n4 1 2 6 5\n4 0 4 7 3\n'
 } >"$model"
 
-# start FILE: runs the viewer on FILE and waits for its window; sets pid, wid and the window geometry.
+# start FILE: runs the viewer on FILE and waits for its window; sets wid and the window geometry.
 start() {
-  : >"$log"
-  "$viewer" "$1" "$record" >"$log" 2>&1 &
-  pid=$!
-  wid=$(timeout 20 xdotool search --sync --name '^ktu$' | head -n 1)
-  [ -n "$wid" ] || fatal "no window titled ktu appeared"
+  start_app --log "$log" "$viewer" "$1" "$record"
+  wid=$APP_WINDOW
   for _ in $(seq 100); do
     eval "$(xdotool getwindowgeometry --shell "$wid")"
     [ "$WIDTH" -ge 640 ] && [ "$HEIGHT" -ge 480 ] && break
@@ -89,12 +73,8 @@ settle() {
 }
 stop_with_escape() {
   xdotool mousemove --window "$wid" $((winW / 2)) $((winH / 2)) key Escape
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fatal "Escape did not end the program"
-  wait "$pid"
-  status=$?
-  pid=""
-  [ "$status" -eq 0 ] || fail "exit status $status after Escape"
+  await_exit 10 || fatal "Escape did not end the program"
+  [ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS after Escape"
 }
 
 start "$model"
@@ -146,9 +126,4 @@ status=$?
 [ "$status" -eq 1 ] || fail "empty file: status $status"
 grep -q "^import: cannot read $work/empty.ply: " "$log" || fail "empty file: no message: $(cat "$log")"
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program output:"; cat "$log"
-  echo "e2e_viewer: $failures failure(s)"
-  exit 1
-fi
-echo "e2e_viewer: passed"
+e2e_finish

@@ -4,11 +4,10 @@
 # Usage: winddown.sh PROGRAM (needs DISPLAY; run through scripts/with-xvfb.sh).
 set -u
 program=${1:?usage: winddown.sh PROGRAM}
-source "$(dirname "$0")/e2e-lib.sh"
+source "$(dirname "$0")/../../scripts/e2e-lib.sh"
 
 for mode in fullscreen windowed; do
   start_app "$program"
-  trap stop_app EXIT
   read -r screen_w screen_h <<<"$(screen_size)"
   expect_geometry "0 0 $screen_w $screen_h" "$mode: start"
   if [ "$mode" = windowed ]; then
@@ -17,7 +16,6 @@ for mode in fullscreen windowed; do
   fi
   press Escape
   wait_exit "$mode: Escape" 3
-  trap - EXIT
-  [ "$APP_STATUS" -eq 0 ] || fail "$mode: exit status $APP_STATUS after Escape, expected 0"
+  [ "$APP_STATUS" -eq 0 ] || fatal "$mode: exit status $APP_STATUS after Escape, expected 0"
   echo "ok: $mode: Escape ended the program with status 0"
 done

@@ -26,15 +26,14 @@ if [ -z "${KT_E2E_INNER:-}" ]; then
   [ -n "$out" ] && printf '%s\n' "$out"
   exit "$status"
 fi
-source "$(dirname "$0")/e2e-lib.sh"
+source "$(dirname "$0")/../../scripts/e2e-lib.sh"
 
 read -r screen_w screen_h <<<"$(screen_size)"
 full="0 0 $screen_w $screen_h"
 inset="35 55 $((screen_w - 70)) $((screen_h - 90))"
-errors=$(mktemp /tmp/kt-e2e-err.XXXXXX)
-events=$(mktemp /tmp/kt-e2e-xev.XXXXXX)
-cleanup() { stop_app; stop_wm; rm -f "$errors" "$events"; }
-trap cleanup EXIT
+e2e_workdir
+errors="$E2E_WORK/errors"
+events="$E2E_WORK/events"
 
 # The window's area size, and its position where the manager is trusted with it.
 area_size() { window_geometry "$APP_WINDOW" | awk '{print $3, $4}'; }
@@ -50,15 +49,15 @@ expect_area() {
     sleep 0.05
   done
   case $want in
-    full) [ "$got" = "$screen_w $screen_h" ] || fail "$what: area $got, expected full screen" ;;
-    windowed) [ "$got" != "$screen_w $screen_h" ] || fail "$what: still full screen" ;;
+    full) [ "$got" = "$screen_w $screen_h" ] || fatal "$what: area $got, expected full screen" ;;
+    windowed) [ "$got" != "$screen_w $screen_h" ] || fatal "$what: still full screen" ;;
   esac
   sleep 0.3  # the manager's last move settles
   echo "ok: $what: area $got"
 }
 
 start_wm "$manager"
-start_app "$program" 2>"$errors"
+start_app --errors "$errors" "$program"
 case $manager in
   twm | i3)
     expect_area full "start"
@@ -66,7 +65,7 @@ case $manager in
     expect_area windowed "first F1"
     first=$(window_geometry "$APP_WINDOW")
     if [ "$manager" = twm ]; then
-      [ "${first#* * }" = "${inset#* * }" ] || fail "first F1: area $first, expected ${inset#* * }"
+      [ "${first#* * }" = "${inset#* * }" ] || fatal "first F1: area $first, expected ${inset#* * }"
     fi
     for round in 1 2 3 4; do
       press F1
@@ -74,13 +73,13 @@ case $manager in
       press F1
       expect_area windowed "round trip $round: windowed"
       got=$(window_geometry "$APP_WINDOW")
-      [ "$got" = "$first" ] || fail "round trip $round: window at '$got', first at '$first'"
+      [ "$got" = "$first" ] || fatal "round trip $round: window at '$got', first at '$first'"
     done
     press "F1 F1"
     sleep 0.5
     expect_area windowed "fast double F1"
     got=$(window_geometry "$APP_WINDOW")
-    [ "$got" = "$first" ] || fail "fast double F1: window at '$got', first at '$first'"
+    [ "$got" = "$first" ] || fatal "fast double F1: window at '$got', first at '$first'"
     ;;
   *)
     expect_geometry "$full" "start"
@@ -110,10 +109,10 @@ sleep 0.2
 kill "$xev_pid" 2>/dev/null
 wait "$xev_pid" 2>/dev/null
 if [ "$manager" != i3 ]; then
-  grep -q "width 100, height 100" "$events" || { grep -E "Notify|width" "$events" >&2; fail "Escape: no 100 x 100 configure event"; }
+  grep -q "width 100, height 100" "$events" || { grep -E "Notify|width" "$events" >&2; fatal "Escape: no 100 x 100 configure event"; }
   echo "ok: Escape: window shrank to 100 x 100"
 fi
-[ "$APP_STATUS" -eq 0 ] || fail "Escape: exit status $APP_STATUS, expected 0"
+[ "$APP_STATUS" -eq 0 ] || fatal "Escape: exit status $APP_STATUS, expected 0"
 echo "ok: Escape: exit status 0"
-[ -s "$errors" ] && { cat "$errors" >&2; fail "the program wrote to standard error"; }
+[ -s "$errors" ] && { cat "$errors" >&2; fatal "the program wrote to standard error"; }
 echo "ok: $manager: standard error quiet"
