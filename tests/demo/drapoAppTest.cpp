@@ -9,12 +9,6 @@
 
 namespace {
 
-void expectVec(const ktVec3f& v, float x, float y, float z) {
-    EXPECT_EQ(v.x, x);
-    EXPECT_EQ(v.y, y);
-    EXPECT_EQ(v.z, z);
-}
-
 TEST(DrapoApp, StartsAsAFlatSheetAtRestAtHeightSix) {
     auto app = makeCloth();
     const struct {
@@ -23,7 +17,7 @@ TEST(DrapoApp, StartsAsAFlatSheetAtRestAtHeightSix) {
     } corners[] = {{0, -49, -49}, {99, 50, -49}, {9900, -49, 50}, {9999, 50, 50}, {5049, 0, 1}};
     for (const auto& c : corners) {
         SCOPED_TRACE(c.knob);
-        expectVec(app->thread[c.knob].pos, c.x, c.y, 6.0f);
+        expectVecNear(app->thread[c.knob].pos, ktVec3f(c.x, c.y, 6.0f));
     }
     for (int k = 0; k < drapoKnobs; k++) {
         const clothknob& knob = app->thread[k];
@@ -45,9 +39,9 @@ TEST(DrapoApp, StartsAsAFlatSheetAtRestAtHeightSix) {
         }
     }
     for (const ktVec3f* v : {&app->del1, &app->del2, &app->del3, &app->del4, &app->force, &app->zero}) {
-        expectVec(*v, 0.0f, 0.0f, 0.0f);
+        expectVecNear(*v, ktVec3f(0.0f, 0.0f, 0.0f));
     }
-    expectVec(app->enviro, 0.0f, 0.0f, -0.01f);
+    expectVecNear(app->enviro, ktVec3f(0.0f, 0.0f, -0.01f));
     EXPECT_EQ(app->j, 0.0f);
     EXPECT_EQ(app->i, drapoKnobs);
 }
@@ -62,7 +56,7 @@ TEST(DrapoApp, MakesAHundredByHundredMeshAndResetsTheTransformStack) {
     EXPECT_TRUE(app->blanky->enableVertexColors);
     ktVec3f p(1.0f, 2.0f, 3.0f), q;
     ktTransformToReal(p, q);
-    expectVec(q, 1.0f, 2.0f, 3.0f);
+    expectVecNear(q, ktVec3f(1.0f, 2.0f, 3.0f));
 }
 
 TEST(DrapoApp, ExportsTheFactoryAndTheTypeTag) {

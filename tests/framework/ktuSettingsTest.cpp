@@ -29,13 +29,14 @@ struct SettingRow {
     std::vector<int*> globals;
 };
 
-// The registry's identifiers, their globals in array order and whether they can be written.
+// The registry's identifiers as callers and stored settings use them (numbers, not the header's
+// names), their globals in array order and whether they can be written.
 const std::vector<SettingRow>& settingTable() {
     static const std::vector<SettingRow> rows = {
-        {KTU_DEBUG_LEVEL, true, {&ktuDebugLevel}},
-        {KTU_WINDOW_WIDTH, false, {&ktuWindowWidth}},
-        {KTU_WINDOW_HEIGHT, false, {&ktuWindowHeight}},
-        {KTU_WINDOW_SIZE, true, {&ktuWindowWidth, &ktuWindowHeight}},
+        {10, true, {&ktuDebugLevel}},
+        {22, false, {&ktuWindowWidth}},
+        {23, false, {&ktuWindowHeight}},
+        {24, true, {&ktuWindowWidth, &ktuWindowHeight}},
         {29, true, {&ktuScreenGrabQuality}},
         {31, true, {&ktuScreenGrabFormat}},
         {32, true, {&ktuScreenGrabX}},

@@ -95,13 +95,19 @@ TEST(ShapeModel, EnableResizesAListThatIsAlreadyOn) {
     s.normalCountList[n - 1] = 0;
 }
 
-TEST(ShapeModel, TypeIdentifiers) {
+// A type code spells four characters, the first in the most significant byte.
+TEST(ShapeModel, TypeIdentifiersSpellTheirNames) {
+    auto spelled = [](ktObject& o) {
+        const uint32_t id = o.getTypeID();
+        std::string name;
+        for (int shift = 24; shift >= 0; shift -= 8) name += static_cast<char>((id >> shift) & 0xffu);
+        return name;
+    };
     struct KeepsDefault : ktObject {};
     ktShape shape;
     KeepsDefault plain;
-    ktObject* objects[] = {&shape, &plain};
-    EXPECT_EQ(objects[0]->getTypeID(), 0x73686170u);  // "shap"
-    EXPECT_EQ(objects[1]->getTypeID(), 0x6E6F6E65u);  // "none"
+    EXPECT_EQ(spelled(shape), "shap");
+    EXPECT_EQ(spelled(plain), "none");
 }
 
 }  // namespace
