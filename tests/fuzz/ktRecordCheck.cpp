@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/ktCapture.h"
+
 namespace {
 
 template <typename T>
@@ -151,19 +153,7 @@ std::vector<unsigned char> ktShapeRecordBytes(ktShape& shape) {
 // stdout is redirected at the FILE level (glibc lets the stdout variable be reassigned), so the
 // capture works inside the fuzzer and inside GoogleTest alike.
 std::string ktReadRecordCapturingStdout(ktShape& shape, FILE* stream) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* capture = open_memstream(&buffer, &size);
-    if (capture == nullptr) std::abort();
-    std::fflush(stdout);
-    FILE* saved = stdout;
-    stdout = capture;
-    shape.readFromFile(stream);
-    stdout = saved;
-    std::fclose(capture);
-    std::string printed(buffer, size);
-    std::free(buffer);
-    return printed;
+    return ktCaptured(stdout, [&] { shape.readFromFile(stream); });
 }
 
 std::string ktCheckRecordInput(const uint8_t* data, size_t size) {

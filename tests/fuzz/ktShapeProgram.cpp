@@ -20,6 +20,7 @@
 #include "math/ktTransforms.h"
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktShapeDrawPasses.h"
+#include "support/ktCapture.h"
 #include "support/ktFailingAlloc.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -110,26 +111,17 @@ struct Injection {
 // `library = false`, so the failure never lands in the checks' own allocations.
 template <typename F>
 std::string captureStdout(F&& call, bool library = true) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* capture = open_memstream(&buffer, &size);
-    if (capture == nullptr) std::abort();
-    std::fflush(stdout);
-    FILE* saved = stdout;
-    stdout = capture;
-    if (library && injection.at > 0) {
-        const long at = injection.at;
-        injection.at = 0;
-        ktFailAllocation(at);
-        call();
-        injection.injected = ktStopFailingAllocations() >= at;
-    } else {
-        call();
-    }
-    stdout = saved;
-    std::fclose(capture);
-    std::string printed(buffer, size);
-    std::free(buffer);
+    const std::string printed = ktCaptured(stdout, [&] {
+        if (library && injection.at > 0) {
+            const long at = injection.at;
+            injection.at = 0;
+            ktFailAllocation(at);
+            call();
+            injection.injected = ktStopFailingAllocations() >= at;
+        } else {
+            call();
+        }
+    });
     injection.printed += printed;
     return printed;
 }

@@ -32,24 +32,11 @@ const int kViewSize = 200;
 class ShapeDraw : public testing::Test {
 protected:
     void SetUp() override {
-        ktTestOpenWindow();
-        glViewport(0, 0, kViewSize, kViewSize);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, kViewSize, 0, kViewSize, -10, 10);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
+        ktTestPixelView(kViewSize);
         glDisable(GL_TEXTURE_2D);
         glColor4f(0, 0, 0, 0);
         glNormal3f(0, 0, 0);
         glTexCoord2f(0, 0);
-        ktTransformsInit();
-        ktMatrixHeight = 0;
-        ktTransformsCaptureCamera();
-        while (glGetError() != GL_NO_ERROR) {
-        }
     }
 
     // Draws the shape in feedback mode and returns what reached OpenGL, checking that every

@@ -166,22 +166,7 @@ const Case cases[] = {
 
 class HostileDraw : public testing::Test {
 protected:
-    void SetUp() override {
-        ktTestOpenWindow();
-        glViewport(0, 0, viewSize, viewSize);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, viewSize, 0, viewSize, -10, 10);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
-        ktTransformsInit();
-        ktMatrixHeight = 0;
-        ktTransformsCaptureCamera();
-        while (glGetError() != GL_NO_ERROR) {
-        }
-    }
+    void SetUp() override { ktTestPixelView(viewSize); }
 };
 
 // Entries the shape walks that name a vertex, in drawing order.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "framework/ktu.h"
+#include "math/ktTransforms.h"
 
 namespace {
 
@@ -38,4 +39,21 @@ void ktTestOpenWindow() {
         for (int r = 0; r < 300 && ktuWindowWidth == 0; r++) ktTestPumpEvents(1);
     }
     glutSetWindow(testWindow);
+}
+
+void ktTestPixelView(int size) {
+    ktTestOpenWindow();
+    glViewport(0, 0, size, size);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, size, 0, size, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    ktTransformsInit();
+    ktMatrixHeight = 0;
+    ktTransformsCaptureCamera();
+    while (glGetError() != GL_NO_ERROR) {
+    }
 }

@@ -11,6 +11,11 @@
 // afterwards. Later calls only make the context current again.
 void ktTestOpenWindow();
 
+// Opens the window and draws onto window pixels: a size x size viewport, an orthographic
+// projection onto it (depth -10 to 10), an identity model-view matrix, no lighting or face culling,
+// the framework's transform stack reset with this camera captured, and no pending GL error.
+void ktTestPixelView(int size);
+
 // Lets GLUT process its event queue `rounds` times (glutMainLoopEvent), sleeping 10 ms between.
 void ktTestPumpEvents(int rounds);
 
