@@ -67,11 +67,6 @@ inside() {
   read -r count l b r t <<<"$1"
   [ "$l" -ge $(($2 - 6)) ] && [ "$b" -ge $(($3 - 6)) ] && [ "$r" -le $(($4 + 6)) ] && [ "$t" -le $(($5 + 6)) ]
 }
-wait_log() {  # wait_log TEXT: waits until the program has printed the line
-  local n
-  for n in $(seq 50); do grep -qxF "$1" "$log" && return 0; sleep 0.1; done
-  return 1
-}
 
 # Ready once full screen and drawing: the house's middle shows its own colour.
 for n in $(seq 100); do

@@ -1,8 +1,9 @@
 # shellcheck shell=bash
-# Shared end-to-end library (sourced by the window, demo, example and soak scripts): start a program,
-# find its window with a bounded wait, press keys, wait for its exit status with a bound, and stop
-# everything it started by PID. Geometry is read with xwininfo as "X Y WIDTH HEIGHT": absolute
-# upper-left corner and size in screen pixels, y down. Needs DISPLAY (scripts/with-xvfb.sh).
+# Shared end-to-end library (sourced by the window, demo, example, tool and soak scripts): start a
+# program, find its window with a bounded wait, press keys, wait for its exit status with a bound,
+# and stop everything it started by PID; count failed checks. Geometry is read with xwininfo as
+# "X Y WIDTH HEIGHT": absolute upper-left corner and size in screen pixels, y down. The window
+# functions need DISPLAY (scripts/with-xvfb.sh).
 #
 # Sourcing sets the clean-up trap: on exit the program (APP_PID), the window manager (WM_PID) and
 # the work folder (E2E_WORK, from e2e_workdir) go, each by its own PID or path.
@@ -148,6 +149,12 @@ wait_exit() {
   await_exit "$2" && return 0
   stop_app
   fatal "$1: the program was still running after $2 s"
+}
+
+# wait_log LINE: waits up to 5 s for the program to print LINE (whole) into E2E_LOG.
+wait_log() {
+  for _ in $(seq 50); do grep -qxF "$1" "$E2E_LOG" && return 0; sleep 0.1; done
+  return 1
 }
 
 # Waits up to 5 s for the window to take the geometry "X Y WIDTH HEIGHT".

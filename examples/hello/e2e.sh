@@ -36,8 +36,7 @@ done
 [ "$(pixel 320 150)" = 000000 ] || fatal "right of the triangle is not the black background"
 
 xdotool mousemove --window "$wid" 200 $((winH - 1 - 150)) click 1
-for n in $(seq 50); do grep -qxF "$name: button 0 at (200, 150)" "$log" && break; sleep 0.1; done
-grep -qxF "$name: button 0 at (200, 150)" "$log" || fatal "the click did not reach mouseDown at (200, 150)"
+wait_log "$name: button 0 at (200, 150)" || fatal "the click did not reach mouseDown at (200, 150)"
 
 xdotool key "$quit"
 await_exit 10 || fatal "'$quit' did not end the program"

@@ -108,8 +108,7 @@ read -r zoomedCount _ <<<"$(red "$work/zoomed.png")"
 
 # 's' saves a whole record of the shown shape.
 xdotool key s
-for _ in $(seq 50); do grep -qxF "viewer: saved $record" "$log" && break; sleep 0.1; done
-grep -qxF "viewer: saved $record" "$log" || fail "save: no confirmation"
+wait_log "viewer: saved $record" || fail "save: no confirmation"
 "$ktshape" check "$record" || fail "ktshape check refused the saved record"
 "$ktshape" info "$record" | grep -qxF "triangles: 12" || fail "the saved record does not hold the cube's 12 triangles"
 stop_with_escape

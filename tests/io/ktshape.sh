@@ -7,10 +7,10 @@ tool=${1:?usage: ktshape.sh PATH/TO/ktshape}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 models=${KT_ASSIMP_MODELS:-/usr/share/assimp/models}
 [ -d "$models" ] || { echo "ktshape.sh: $models is missing (Debian package assimp-testmodels)"; exit 1; }
-work=$(mktemp -d /tmp/kt-ktshape.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+E2E_NAME=ktshape.sh
+source "$root/scripts/e2e-lib.sh"
+e2e_workdir
+work=$E2E_WORK
 
 # run ARGS...: runs the tool, setting status, out and err.
 run() {
@@ -98,8 +98,4 @@ run convert "$work/wuson.ktrec" "$work/missing/dir/x.glb"
 run convert "$work/wuson.ktrec" /dev/full --format stlb
 [ "$status" -eq 1 ] && [[ "$out" == "export: cannot write /dev/full: "* ]] || fail "convert onto a full disk: '$out'"
 
-if [ "$failures" -ne 0 ]; then
-  echo "ktshape.sh: $failures failure(s)"
-  exit 1
-fi
-echo "ktshape.sh: passed"
+e2e_finish
