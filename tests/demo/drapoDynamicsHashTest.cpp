@@ -120,21 +120,13 @@ float referenceSurface(float x, float y) {
     const float a = static_cast<float>(yd + 2.5), b = static_cast<float>(52.5 - yd);
     const float c = static_cast<float>(72.5 - yd), d = static_cast<float>(yd + 7.5);
     const double s1 = (yd - 17.5) * 0.8, s2 = (yd - 32.5) * 0.8;
-    const float tests[15][5] = {{a, 10, 45, 25, 50},
-                                {a, 15, 25, 20, 45},
-                                {a, 10, 20, 20, 25},
-                                {b, 10, 45, 25, 50},
-                                {b, 15, 25, 20, 45},
-                                {b, 10, 20, 20, 25},
-                                {a, 20, static_cast<float>(20.0 + s1), 27.5f, static_cast<float>(28.0 + s1)},
-                                {a, 27.5f, static_cast<float>(20.0 - s2), 35, static_cast<float>(28.0 - s2)},
-                                {c, 10, 20, 15, 50},
-                                {c, 15, 45, 25, 50},
-                                {c, 15, 32.5f, 22.5f, 37.5f},
-                                {c, 15, 20, 25, 25},
-                                {d, 75, 20, 80, 50},
-                                {d, 95, 20, 100, 50},
-                                {d, 80, 32.5f, 95, 37.5f}};
+    const float tests[15][5] = {
+        {a, 10, 45, 25, 50}, {a, 15, 25, 20, 45}, {a, 10, 20, 20, 25}, {b, 10, 45, 25, 50},
+        {b, 15, 25, 20, 45}, {b, 10, 20, 20, 25},
+        {a, 20, static_cast<float>(20.0 + s1), 27.5f, static_cast<float>(28.0 + s1)},
+        {a, 27.5f, static_cast<float>(20.0 - s2), 35, static_cast<float>(28.0 - s2)},
+        {c, 10, 20, 15, 50}, {c, 15, 45, 25, 50}, {c, 15, 32.5f, 22.5f, 37.5f}, {c, 15, 20, 25, 25},
+        {d, 75, 20, 80, 50}, {d, 95, 20, 100, 50}, {d, 80, 32.5f, 95, 37.5f}};
     for (const auto& t : tests)
         if (rect(xs, t[0], t[1], t[2], t[3], t[4]) != 0.0f) return 5.0f;
     return 4.0f;

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "demo/drapoApp.h"
-#include "framework/ktu.h"
 #include "support/ktTestCloth.h"
+#include "framework/ktu.h"
 #include "support/ktTestWindow.h"
 
 namespace {
@@ -44,15 +44,13 @@ TEST(DrapoHashFrame, DrawnMeshIsBitExact) {
     ktTestOpenWindow();
     std::unique_ptr<drapoApp> app(new drapoApp);
     drawFrame(*app);
-    EXPECT_EQ(meshHash(*app->blanky), 0xb8a168a9096f0092ull)
-        << "frame 1: 0x" << std::hex << meshHash(*app->blanky);
+    EXPECT_EQ(meshHash(*app->blanky), 0xb8a168a9096f0092ull) << "frame 1: 0x" << std::hex << meshHash(*app->blanky);
     for (int s = 1; s < 299; s++) app->step();
     drawFrame(*app);
     EXPECT_EQ(app->i, drapoKnobs);
     EXPECT_EQ(app->m, drapoSide - 1);
     EXPECT_EQ(app->n, drapoSide - 1);
-    EXPECT_EQ(meshHash(*app->blanky), 0x82efcd3dd11d5462ull)
-        << "step 300: 0x" << std::hex << meshHash(*app->blanky);
+    EXPECT_EQ(meshHash(*app->blanky), 0x82efcd3dd11d5462ull) << "step 300: 0x" << std::hex << meshHash(*app->blanky);
 }
 
 }  // namespace

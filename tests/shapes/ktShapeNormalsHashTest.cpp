@@ -93,8 +93,7 @@ TEST(DrapoHashNormals, StripNormalsMatchTheFaceByFaceRule) {
         shape.calculateNormals();
         int mismatches = 0;
         for (int v = 0; v < shape.listLength; v++) {
-            if (!sameBits(shape.normalList[v], normals[v]) || shape.normalCountList[v] != counts[v])
-                mismatches++;
+            if (!sameBits(shape.normalList[v], normals[v]) || shape.normalCountList[v] != counts[v]) mismatches++;
         }
         EXPECT_EQ(mismatches, 0);
     }
