@@ -3,13 +3,13 @@
 // unit normal once to each of its corners, so faces weigh equally whatever their area. An entry
 // that names no vertex (the separator -1, or any index outside the vertex list) never forms a
 // face: no position is read and no normal or count is written through it.
-#include <GL/gl.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
+#include "shapes/ktPrimitive.h"
 #include "shapes/ktShape.h"
 #include "shapes/ktShapeDrawPasses.h"
 
@@ -385,10 +385,10 @@ void ktShape::calculateNormals() {
     const Entries e{enableIndex ? indexList : nullptr, vertexCount};
     const int count = enableIndex ? indexListLength : listLength;
     switch (drawStyle) {
-        case GL_POLYGON:
-        case GL_TRIANGLES:
-        case GL_TRIANGLE_STRIP:
-        case GL_TRIANGLE_FAN:
+        case kt_POLYGON:
+        case kt_TRIANGLES:
+        case kt_TRIANGLE_STRIP:
+        case kt_TRIANGLE_FAN:
             // Too few entries for a single face: the normals and counts stay zero.
             if (count < 3) return;
             break;
@@ -396,16 +396,16 @@ void ktShape::calculateNormals() {
             break;
     }
     switch (drawStyle) {
-        case GL_POLYGON:
+        case kt_POLYGON:
             gatherPolygon(e, pos, normals, counts);
             break;
-        case GL_TRIANGLES:
+        case kt_TRIANGLES:
             gatherTriangles(e, count, false, pos, normals, counts);
             break;
-        case GL_TRIANGLE_STRIP:
+        case kt_TRIANGLE_STRIP:
             gatherStrip(e, count, pos, normals, counts);
             break;
-        case GL_TRIANGLE_FAN:
+        case kt_TRIANGLE_FAN:
             gatherFan(e, count, pos, normals, counts);
             break;
         default:
