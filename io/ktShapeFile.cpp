@@ -13,29 +13,7 @@
 #include "io/ktShapeExport.h"
 #include "io/ktShapeImport.h"
 #include "io/ktShapeIoMessage.h"
-
-namespace {
-
-const size_t headerSize = 86;
-
-uint32_t wordAt(const unsigned char* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-template <typename T>
-T valueAt(const unsigned char* bytes) {
-    const uint32_t word = wordAt(bytes);
-    T value;
-    std::memcpy(&value, &word, 4);
-    return value;
-}
-
-void floatsAt(const unsigned char* bytes, float* out, int count) {
-    for (int i = 0; i < count; i++) out[i] = valueAt<float>(bytes + 4 * i);
-}
-
-}  // namespace
+#include "shapes/ktShapeRecordHeader.h"
 
 bool ktIsRecordPath(const char* path) {
     const size_t length = path != nullptr ? std::strlen(path) : 0;
@@ -53,28 +31,30 @@ ktRecordInfo ktInspectRecord(const char* path) {
     }
     info.readable = true;
     info.fileSize = status.st_size;
-    unsigned char h[headerSize];
-    info.headerWhole = std::fread(h, 1, headerSize, file) == headerSize;
+    unsigned char bytes[ktRecordHeaderSize];
+    info.headerWhole = std::fread(bytes, 1, ktRecordHeaderSize, file) == ktRecordHeaderSize;
     std::fclose(file);
     if (!info.headerWhole) return info;
-    info.drawStyle = wordAt(h);
-    info.transformOrder = h[4];
-    floatsAt(h + 5, info.normal, 3);
-    floatsAt(h + 17, info.color, 4);
-    floatsAt(h + 33, info.translation, 3);
-    floatsAt(h + 45, info.scale, 3);
-    floatsAt(h + 57, info.rotation, 4);
-    info.picking = h[73] != 0;
-    info.listLength = valueAt<int32_t>(h + 74);
-    info.index = h[78] != 0;
-    info.indexListLength = valueAt<int32_t>(h + 79);
-    info.vertexNormals = h[83] != 0;
-    info.vertexColors = h[84] != 0;
-    info.vertexTextureCoords = h[85] != 0;
+    const ktRecordHeader h = ktDecodeRecordHeader(bytes);
+    info.drawStyle = h.drawStyle;
+    info.transformOrder = h.transformOrder;
+    std::memcpy(info.normal, h.normal, sizeof(info.normal));
+    std::memcpy(info.color, h.color, sizeof(info.color));
+    std::memcpy(info.translation, h.translation, sizeof(info.translation));
+    std::memcpy(info.scale, h.scale, sizeof(info.scale));
+    std::memcpy(info.rotation, h.rotation, sizeof(info.rotation));
+    info.picking = h.picking;
+    info.listLength = h.listLength;
+    info.index = h.index;
+    info.indexListLength = h.indexListLength;
+    info.vertexNormals = h.vertexNormals;
+    info.vertexColors = h.vertexColors;
+    info.vertexTextureCoords = h.vertexTextureCoords;
     if (info.listLength >= 0 && info.indexListLength >= 0) {
         const long long L = info.listLength;
-        info.recordSize = static_cast<long long>(headerSize) + 12 * L + (info.vertexNormals ? 12 * L : 0) +
-                          (info.vertexColors ? 16 * L : 0) + (info.vertexTextureCoords ? 12 * L : 0) +
+        info.recordSize = static_cast<long long>(ktRecordHeaderSize) + 12 * L +
+                          (info.vertexNormals ? 12 * L : 0) + (info.vertexColors ? 16 * L : 0) +
+                          (info.vertexTextureCoords ? 12 * L : 0) +
                           (info.index ? 4LL * info.indexListLength : 0);
     }
     return info;

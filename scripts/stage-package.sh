@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installed-package check, everything built outside the source tree's own targets:
-# 1. static library: build and install into a temporary prefix (public headers only, CMake package,
-#    ktframework.pc); build examples/ against it through find_package and prove that nothing was
-#    compiled against the source tree; run the picker's and hello's end-to-end tests; build hello with
-#    plain `pkg-config --cflags --libs ktframework` and run it; make an application with
+# 1. static libraries: build and install into a temporary prefix (exactly the public headers, CMake
+#    package, ktframework.pc and ktcore.pc); build examples/ against it through find_package and prove
+#    that nothing was compiled against the source tree; run the picker's and hello's end-to-end tests;
+#    build hello with plain `pkg-config --cflags --libs ktframework` and run it; build and run the
+#    core-only program (cmake/coreonly) through find_package (kt::core) and through
+#    `pkg-config ktcore`, with no OpenGL library in its link; make an application with
 #    scripts/new-app.sh, build it against the prefix and run it.
-# 2. shared library (SONAME libktframework.so.1): the same examples through find_package and hello
-#    through pkg-config, run against the installed .so (globals and virtual hooks across the library).
+# 2. shared libraries (SONAMEs libktcore.so.1 and libktframework.so.1): the same examples through
+#    find_package, hello and the core-only program through pkg-config, run against the installed .so
+#    files (globals and virtual hooks across the libraries).
 # 3. Debian package: cpack -G DEB from the shared build, dpkg -i, build hello (pkg-config) and a new
 #    application (CMake) against the system install, run both, then dpkg -r so the machine stays clean.
 # Exit status 0 when everything passes.
@@ -33,17 +36,26 @@ build_framework() {
   cmake --build "$1" -j "$jobs"
 }
 
-# check_installed PREFIX LIBDIR LIBRARY: the public headers, library, CMake package and pkg-config file are
-# there; the internal headers are not.
+# check_installed BUILD PREFIX LIBDIR SUFFIX: the public headers (exactly the build's list, nothing
+# else), both libraries (libktcore and libktframework with SUFFIX), the CMake package and the
+# pkg-config files are there; the internal headers are not.
 check_installed() {
-  local prefix=$1 libdir=$2 f missing=0
-  for f in include/framework/ktu.h include/framework/ktApp.h include/framework/ktGeo.h \
-    include/framework/ktuScreenshot.h include/math/ktVec3f.h include/math/ktVec4f.h include/math/ktMatrix4f.h \
-    include/math/ktTransforms.h include/shapes/ktShape.h include/shapes/ktPrimitive.h include/shapes/ktNiceShapes.h \
-    "$libdir/$3" "$libdir/cmake/ktframework/ktframeworkConfig.cmake" \
+  local build=$1 prefix=$2 libdir=$3 suffix=$4 f missing=0 extra
+  for f in "$libdir/libktcore$suffix" "$libdir/libktframework$suffix" "$libdir/cmake/ktframework/ktframeworkConfig.cmake" \
     "$libdir/cmake/ktframework/ktframeworkConfigVersion.cmake" "$libdir/cmake/ktframework/ktframeworkTargets.cmake" \
-    "$libdir/pkgconfig/ktframework.pc"; do
+    "$libdir/pkgconfig/ktframework.pc" "$libdir/pkgconfig/ktcore.pc"; do
     [ -e "$prefix/$f" ] || { say "$f was not installed in $prefix"; missing=1; }
+  done
+  [ -s "$build/public-headers.txt" ] || die "$build/public-headers.txt is missing"
+  # The include tree holds the public headers and nothing else.
+  extra=$(comm -3 <(sort "$build/public-headers.txt") <(cd "$prefix/include" && find . -type f | sed 's|^\./||' | sort))
+  if [ -n "$extra" ]; then
+    say "the installed headers differ from the public list (left: listed only, right: installed only):"
+    echo "$extra"
+    missing=1
+  fi
+  for f in framework/ktu.h framework/ktApp.h math/ktTransforms.h shapes/ktShape.h shapes/ktPrimitive.h; do
+    grep -qx "$f" "$build/public-headers.txt" || { say "public header $f is not in the list"; missing=1; }
   done
   # The model-file module comes along wherever the asset library is installed.
   if [ -e /usr/include/assimp/scene.h ]; then
@@ -51,10 +63,31 @@ check_installed() {
       [ -e "$prefix/$f" ] || { say "$f was not installed in $prefix"; missing=1; }
     done
   fi
-  for f in framework/ktuWindow.h framework/ktAppFullScreen.h framework/ktuViewConstants.h shapes/ktShapeDrawPasses.h; do
+  for f in framework/ktuWindow.h framework/ktAppFullScreen.h framework/ktuViewConstants.h shapes/ktShapeDrawPasses.h \
+    shapes/ktShapeRecordHeader.h math/ktLanes.h io/ktShapeIoMessage.h; do
     [ ! -e "$prefix/include/$f" ] || { say "internal header $f was installed"; missing=1; }
   done
   [ "$missing" -eq 0 ] || die "installed files"
+}
+
+# core_only PREFIX DIR PCDIR: builds cmake/coreonly against PREFIX through find_package (kt::core) and
+# through `pkg-config ktcore`, runs both, and checks that neither needs an OpenGL, GLU or GLUT library.
+core_only() {
+  local prefix=$1 dir=$2 flags libs
+  rm -rf "$dir"
+  cmake -S "$root/cmake/coreonly" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+  cmake --build "$dir" -j "$jobs" >/dev/null
+  flags=$(PKG_CONFIG_PATH="$3" pkg-config --cflags ktcore)
+  libs=$(PKG_CONFIG_PATH="$3" pkg-config --libs ktcore)
+  say "c++ $flags coreonly/main.cpp $libs"
+  # shellcheck disable=SC2086  # pkg-config's output is a list of flags
+  c++ -Wall -Wextra -O2 $flags "$root/cmake/coreonly/main.cpp" -o "$dir/core-pc" $libs
+  for program in "$dir/kt_core_only" "$dir/core-pc"; do
+    if LD_LIBRARY_PATH="$prefix/$libdir" ldd "$program" | grep -E 'lib(GL|GLU|OpenGL|GLX|glut)\.'; then
+      die "$program needs an OpenGL library"
+    fi
+    LD_LIBRARY_PATH="$prefix/$libdir" "$program" || die "$program failed"
+  done
 }
 
 # examples_via_cmake PREFIX DIR: builds examples/ with find_package(ktframework) from PREFIX only, then runs
@@ -116,13 +149,15 @@ say "static library: build and install into $static"
 build_framework "$build/static" "$static" OFF
 cmake --install "$build/static" >/dev/null
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/static/CMakeCache.txt")
-check_installed "$static" "$libdir" libktframework.a
+check_installed "$build/static" "$static" "$libdir" .a
 say "static library: examples through find_package"
 examples_via_cmake "$static" "$build/examples-static"
 say "static library: hello through pkg-config"
 hello_via_pkgconfig "$static/$libdir/pkgconfig" "$work/hello-static"
 if ldd "$work/hello-static" | grep ktframework; then die "hello built against the static library loads a shared one"; fi
 "$xvfb" "$root/examples/hello/e2e.sh" "$work/hello-static"
+say "static library: a program of kt::core alone"
+core_only "$static" "$build/core-static" "$static/$libdir/pkgconfig"
 say "static library: an application made by new-app.sh"
 new_app "$static" "$work/apps/static" spinner
 
@@ -132,10 +167,12 @@ say "shared library: build and install into $shared"
 build_framework "$build/shared" /usr ON
 cmake --install "$build/shared" --prefix "$shared" >/dev/null
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/shared/CMakeCache.txt")
-check_installed "$shared" "$libdir" libktframework.so
-soname=$(objdump -p "$shared/$libdir/libktframework.so.1.1.0" | awk '/SONAME/{print $2}')
-[ "$soname" = libktframework.so.1 ] || die "SONAME is '$soname', not libktframework.so.1"
-[ "$(readlink "$shared/$libdir/libktframework.so")" = libktframework.so.1 ] || die "libktframework.so link"
+check_installed "$build/shared" "$shared" "$libdir" .so
+for lib in libktcore libktframework; do
+  soname=$(objdump -p "$shared/$libdir/$lib.so.1.1.0" | awk '/SONAME/{print $2}')
+  [ "$soname" = $lib.so.1 ] || die "SONAME is '$soname', not $lib.so.1"
+  [ "$(readlink "$shared/$libdir/$lib.so")" = $lib.so.1 ] || die "$lib.so link"
+done
 say "shared library: examples through find_package"
 examples_via_cmake "$shared" "$build/examples-shared"
 ldd "$build/examples-shared/picker" | grep "$shared/$libdir/libktframework.so.1" ||
@@ -145,6 +182,8 @@ hello_via_pkgconfig "$shared/$libdir/pkgconfig" "$work/hello-shared"
 LD_LIBRARY_PATH="$shared/$libdir" ldd "$work/hello-shared" | grep "$shared/$libdir/libktframework.so.1" ||
   die "hello does not load the installed shared library"
 LD_LIBRARY_PATH="$shared/$libdir" "$xvfb" "$root/examples/hello/e2e.sh" "$work/hello-shared"
+say "shared library: a program of kt::core alone"
+core_only "$shared" "$build/core-shared" "$shared/$libdir/pkgconfig"
 
 # 3. Debian package.
 say "Debian package: cpack -G DEB"

@@ -42,6 +42,11 @@ void ktShapeApplyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r
 // world[i] = own[i] through the top of the software transform stack, as ktTransformToReal gives it.
 void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count);
 
+// Sends a drawn shape (its world positions, normals, colours and texture coordinates) to OpenGL;
+// ktShape::draw calls it last. Defined by the framework's OpenGL layer (shapes/ktShapeDrawGL.cpp).
+// Weak, so a program without that layer links and draw there computes everything and sends nothing.
+extern "C" void ktShapeSendGL(const ktShape& shape) __attribute__((weak));
+
 // window[i] = window position of world[i] with the captured camera, as ktTransformRealToScreen
 // gives it.
 void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count);

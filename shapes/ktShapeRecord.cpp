@@ -12,10 +12,10 @@
 #include <cstring>
 
 #include "shapes/ktShape.h"
+#include "shapes/ktShapeRecordHeader.h"
 
 namespace {
 
-constexpr size_t headerSize = 86;
 // Largest piece read or written at once, and the first step of a growing read buffer.
 constexpr size_t chunkSize = 64 * 1024;
 
@@ -67,7 +67,6 @@ public:
         putWord(buffer_ + used_, value);
         used_ += 4;
     }
-    void flag(bool value) { byte(value ? 1 : 0); }
     void real(float value) { word(wordOf(value)); }
     void integer(int32_t value) { word(wordOf(value)); }
     void vec3(const ktVec3f& v) {
@@ -169,75 +168,99 @@ private:
     void* data_ = nullptr;
 };
 
-// The header's fields as read, before anything is committed to the shape.
-struct RecordHeader {
-    uint32_t drawStyle;
-    unsigned char transformOrder;
-    ktVec3f normal;
-    ktVec4f color;
-    ktVec3f translation;
-    ktVec3f scale;
-    ktVec4f rotation;
-    bool picking;
-    int32_t listLength;
-    bool index;
-    int32_t indexListLength;
-    bool vertexNormals;
-    bool vertexColors;
-    bool vertexTextureCoords;
+// Counts the header's bytes field by field, so the layout's size is checked at compile time.
+struct HeaderSize {
+    size_t bytes = 0;
+    constexpr void word(uint32_t) { bytes += 4; }
+    constexpr void integer(int32_t) { bytes += 4; }
+    constexpr void byte(unsigned char) { bytes += 1; }
+    constexpr void flag(bool) { bytes += 1; }
+    template <size_t N>
+    constexpr void reals(const float (&)[N]) {
+        bytes += 4 * N;
+    }
+};
+
+constexpr size_t countedHeaderSize() {
+    HeaderSize size;
+    const ktRecordHeader h;
+    ktRecordHeaderFields(size, h);
+    return size.bytes;
+}
+static_assert(countedHeaderSize() == ktRecordHeaderSize, "the record header's fields must fill its size");
+
+// Writes the header's fields into its bytes.
+class HeaderEncoder {
+public:
+    explicit HeaderEncoder(unsigned char* bytes) : at_(bytes) {}
+
+    void word(uint32_t value) {
+        putWord(at_, value);
+        at_ += 4;
+    }
+    void integer(int32_t value) { word(wordOf(value)); }
+    void byte(unsigned char value) { *at_++ = value; }
+    void flag(bool value) { byte(value ? 1 : 0); }
+    template <size_t N>
+    void reals(const float (&values)[N]) {
+        for (size_t i = 0; i < N; i++) word(wordOf(values[i]));
+    }
+
+private:
+    unsigned char* at_;
 };
 
 // Walks the header bytes field by field.
-class HeaderReader {
+class HeaderDecoder {
 public:
-    explicit HeaderReader(const unsigned char* bytes) : at_(bytes) {}
+    explicit HeaderDecoder(const unsigned char* bytes) : at_(bytes) {}
 
-    unsigned char byte() { return *at_++; }
-    bool flag() { return byte() != 0; }  // any non-zero byte is true
-    uint32_t word() {
-        uint32_t value = getWord(at_);
+    void word(uint32_t& value) {
+        value = getWord(at_);
         at_ += 4;
-        return value;
     }
-    float real() { return valueOf<float>(word()); }
-    int32_t integer() { return valueOf<int32_t>(word()); }
-    ktVec3f vec3() {
-        float x = real();
-        float y = real();
-        float z = real();
-        return ktVec3f(x, y, z);
+    void integer(int32_t& value) {
+        uint32_t w;
+        word(w);
+        value = valueOf<int32_t>(w);
     }
-    ktVec4f vec4() {
-        ktVec4f v;
-        v.x = real();
-        v.y = real();
-        v.z = real();
-        v.w = real();
-        return v;
+    void byte(unsigned char& value) { value = *at_++; }
+    void flag(bool& value) { value = *at_++ != 0; }  // any non-zero byte is true
+    template <size_t N>
+    void reals(float (&values)[N]) {
+        for (size_t i = 0; i < N; i++) {
+            uint32_t w;
+            word(w);
+            values[i] = valueOf<float>(w);
+        }
     }
 
 private:
     const unsigned char* at_;
 };
 
-RecordHeader decodeHeader(const unsigned char* bytes) {
-    HeaderReader in(bytes);
-    RecordHeader h;
-    h.drawStyle = in.word();
-    h.transformOrder = in.byte();
-    h.normal = in.vec3();
-    h.color = in.vec4();
-    h.translation = in.vec3();
-    h.scale = in.vec3();
-    h.rotation = in.vec4();
-    h.picking = in.flag();
-    h.listLength = in.integer();
-    h.index = in.flag();
-    h.indexListLength = in.integer();
-    h.vertexNormals = in.flag();
-    h.vertexColors = in.flag();
-    h.vertexTextureCoords = in.flag();
-    return h;
+ktVec3f vec3Of(const float (&v)[3]) { return ktVec3f(v[0], v[1], v[2]); }
+
+ktVec4f vec4Of(const float (&v)[4]) {
+    ktVec4f out;
+    out.x = v[0];
+    out.y = v[1];
+    out.z = v[2];
+    out.w = v[3];
+    return out;
+}
+
+void setReals(float (&out)[3], const ktVec3f& v) {
+    out[0] = v.x;
+    out[1] = v.y;
+    out[2] = v.z;
+}
+
+void setReals(float (&out)[4], const ktVec4f& v) {
+    out[0] = v.x;
+    out[1] = v.y;
+    out[2] = v.z;
+    out[3] = v.w;
 }
 
 // Reads one body block of `count` entries of `entrySize` bytes and decodes it to host words.
@@ -252,6 +275,18 @@ bool readBody(FILE* stream, int32_t count, size_t entrySize, Block& out) {
 
 }  // namespace
 
+void ktEncodeRecordHeader(const ktRecordHeader& h, unsigned char (&bytes)[ktRecordHeaderSize]) {
+    HeaderEncoder out(bytes);
+    ktRecordHeaderFields(out, h);
+}
+
+ktRecordHeader ktDecodeRecordHeader(const unsigned char (&bytes)[ktRecordHeaderSize]) {
+    ktRecordHeader h;
+    HeaderDecoder in(bytes);
+    ktRecordHeaderFields(in, h);
+    return h;
+}
+
 // Header fields in declared order, then the body blocks whose flags are on. Any failed write
 // (or a list whose storage is missing) is reported once; the stream is then in an unknown state.
 void ktShape::writeToFile(FILE* stream) {
@@ -259,21 +294,26 @@ void ktShape::writeToFile(FILE* stream) {
         std::fputs(ktMsgRecordNotWritten, stdout);
         return;
     }
+    ktRecordHeader h;
+    h.drawStyle = drawStyle;
+    h.transformOrder = static_cast<unsigned char>(transformOrder);
+    setReals(h.normal, Normal);
+    setReals(h.color, Color);
+    setReals(h.translation, Translation);
+    setReals(h.scale, Scale);
+    setReals(h.rotation, Rotation);
+    h.picking = enablePicking;
+    h.listLength = listLength;
+    h.index = enableIndex;
+    h.indexListLength = indexListLength;
+    h.vertexNormals = enableVertexNormals;
+    h.vertexColors = enableVertexColors;
+    h.vertexTextureCoords = enableVertexTextureCoords;
+    unsigned char headerBytes[ktRecordHeaderSize];
+    ktEncodeRecordHeader(h, headerBytes);
+
     RecordWriter out(stream);
-    out.word(drawStyle);
-    out.byte(static_cast<unsigned char>(transformOrder));
-    out.vec3(Normal);
-    out.vec4(Color);
-    out.vec3(Translation);
-    out.vec3(Scale);
-    out.vec4(Rotation);
-    out.flag(enablePicking);
-    out.integer(listLength);
-    out.flag(enableIndex);
-    out.integer(indexListLength);
-    out.flag(enableVertexNormals);
-    out.flag(enableVertexColors);
-    out.flag(enableVertexTextureCoords);
+    for (unsigned char b : headerBytes) out.byte(b);
 
     auto writeVec3s = [&out](const ktVec3f* list, int count) {
         if (count > 0 && list == nullptr) out.fail();
@@ -302,9 +342,9 @@ void ktShape::readFromFile(FILE* stream) {
     auto damaged = [] { std::fputs(ktMsgRecordDamaged, stdout); };
     if (stream == nullptr) return damaged();
 
-    unsigned char headerBytes[headerSize];
-    if (std::fread(headerBytes, 1, headerSize, stream) != headerSize) return damaged();
-    const RecordHeader h = decodeHeader(headerBytes);
+    unsigned char headerBytes[ktRecordHeaderSize];
+    if (std::fread(headerBytes, 1, ktRecordHeaderSize, stream) != ktRecordHeaderSize) return damaged();
+    const ktRecordHeader h = ktDecodeRecordHeader(headerBytes);
     if (h.listLength < 0 || h.indexListLength < 0) return damaged();
     const int count = h.listLength;
 
@@ -330,11 +370,11 @@ void ktShape::readFromFile(FILE* stream) {
 
     drawStyle = h.drawStyle;
     transformOrder = static_cast<xformOrder>(h.transformOrder);
-    Normal = h.normal;
-    Color = h.color;
-    Translation = h.translation;
-    Scale = h.scale;
-    Rotation = h.rotation;
+    Normal = vec3Of(h.normal);
+    Color = vec4Of(h.color);
+    Translation = vec3Of(h.translation);
+    Scale = vec3Of(h.scale);
+    Rotation = vec4Of(h.rotation);
     enablePicking = h.picking;
     listLength = count;
     enableIndex = h.index;
