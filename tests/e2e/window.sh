@@ -13,14 +13,16 @@ set -u
 program=${1:?usage: window.sh PROGRAM [WINDOW_MANAGER]}
 manager=${2:-none}
 
-# On a fresh machine the first run under a manager has been seen to end at once without a word.
-# Such a run (nothing printed) is reported with its status and run once more; any run that got as
-# far as a check stands as it is.
+# On a fresh machine the first run under a manager has been seen to end at once without a word, or
+# to show no window within the wait while the manager starts for the first time. Such a run (nothing
+# printed, or no window) is reported with its status and run once more; any run that got as far as a
+# check stands as it is.
 if [ -z "${KT_E2E_INNER:-}" ]; then
   out=$(KT_E2E_INNER=1 "$0" "$@" 2>&1)
   status=$?
-  if [ "$status" -ne 0 ] && [ -z "$out" ]; then
-    echo "window.sh: the run under $manager ended silently with status $status; running it again"
+  if [ "$status" -ne 0 ] && { [ -z "$out" ] || grep -q 'no window titled ktu appeared' <<<"$out"; }; then
+    [ -n "$out" ] && printf '%s\n' "$out"
+    echo "window.sh: the run under $manager ended before any check with status $status; running it again"
     KT_E2E_INNER=1 exec "$0" "$@"
   fi
   [ -n "$out" ] && printf '%s\n' "$out"
