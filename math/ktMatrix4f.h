@@ -3,6 +3,7 @@
 #ifndef KT_MATH_KTMATRIX4F_H
 #define KT_MATH_KTMATRIX4F_H
 
+#include "math/ktFormulas.h"
 #include "math/ktVec3f.h"
 
 /// A 4 × 4 float matrix stored row-major, `m[row][col]`.
@@ -29,17 +30,15 @@ public:
     /// The input is read before anything is written, so `in` and `out` may be the same vector.
     void transform3(const ktVec3f* in, ktVec3f* out) const {
         const float x = in->x, y = in->y, z = in->z;
-        out->x = m[0][0] * x + m[0][1] * y + m[0][2] * z + m[0][3];
-        out->y = m[1][0] * x + m[1][1] * y + m[1][2] * z + m[1][3];
-        out->z = m[2][0] * x + m[2][1] * y + m[2][2] * z + m[2][3];
+        out->x = ktAffineRow(m[0], x, y, z);
+        out->y = ktAffineRow(m[1], x, y, z);
+        out->z = ktAffineRow(m[2], x, y, z);
     }
     /// Full 4-component product out = M · in, with no division by w. `in` and `out` (four floats each)
     /// may be the same array.
     void transform4(const float* in, float* out) const {
         const float v[4] = {in[0], in[1], in[2], in[3]};
-        for (int r = 0; r < 4; r++) {
-            out[r] = m[r][0] * v[0] + m[r][1] * v[1] + m[r][2] * v[2] + m[r][3] * v[3];
-        }
+        for (int r = 0; r < 4; r++) out[r] = ktProjectiveRow(m[r], v[0], v[1], v[2], v[3]);
     }
 
     /// Matrix product c = a · b, accumulated in a local and then stored, so `c` may share storage with

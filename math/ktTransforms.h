@@ -57,12 +57,9 @@ inline void ktTransformToReal(ktVec3f& in, ktVec3f& out) {
 /// y in window pixels (origin bottom-left), divided by the clip w; z is (1 + clip z) / 2 without that
 /// division, so z < 0 exactly when clip z < -1.
 inline void ktTransformRealToScreen(ktVec3f& in, ktVec3f& out) {
-    const float v[4] = {in.x, in.y, in.z, 1.0f};
-    float c[4];
-    cameraMatrix.transform4(v, c);
-    out.x = static_cast<float>((c[0] / c[3] + 1.0) * view[2] * 0.5 + view[0]);
-    out.y = static_cast<float>((c[1] / c[3] + 1.0) * view[3] * 0.5 + view[1]);
-    out.z = static_cast<float>((1.0 + c[2]) * 0.5);
+    float x, y, z;
+    ktWindowPosition(cameraMatrix.m, view, in.x, in.y, in.z, x, y, z);
+    out.set(x, y, z);
 }
 
 #endif

@@ -3,7 +3,7 @@
 #ifndef KT_MATH_KTVEC3F_H
 #define KT_MATH_KTVEC3F_H
 
-#include <cmath>
+#include "math/ktFormulas.h"
 
 /// The framework's 3-component float vector (positions, normals, velocities, scales).
 ///
@@ -61,23 +61,18 @@ public:
     /// Cross product this × o, right-handed: (1, 0, 0) × (0, 1, 0) = (0, 0, 1). Parallel vectors give
     /// (0, 0, 0).
     ktVec3f cross(const ktVec3f& o) const {
-        return ktVec3f(y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x);
+        ktVec3f c;
+        ktCross(x, y, z, o.x, o.y, o.z, c.x, c.y, c.z);
+        return c;
     }
 
     /// Scales the vector in place to unit length. A vector whose float length is 0 is left unchanged,
     /// including one whose squared length underflows in float (such as (1e-30, 0, 0)), so the result
     /// is never NaN for a finite input.
-    void normalize() {
-        float s = x * x + y * y + z * z;
-        float len = std::sqrt(s);
-        if (len == 0.0f) return;
-        x /= len;
-        y /= len;
-        z /= len;
-    }
+    void normalize() { ktNormalizeSafe(x, y, z); }
 
     /// Euclidean length √(x² + y² + z²).
-    float length() const { return std::sqrt(x * x + y * y + z * z); }
+    float length() const { return ktLength(x, y, z); }
     /// Squared length x² + y² + z².
     float lengthSquared() const { return x * x + y * y + z * z; }
 };

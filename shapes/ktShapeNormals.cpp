@@ -11,6 +11,7 @@
 
 #include "shapes/ktPrimitive.h"
 #include "shapes/ktShape.h"
+#include "math/ktLanes.h"
 #include "shapes/ktShapeDrawPasses.h"
 
 #if defined(__SSE2__)
@@ -19,31 +20,11 @@
 
 namespace {
 
-// v / d component by component. With SSE2 the three quotients come from one instruction; each
-// lane is the same IEEE single-precision division, so the bits equal three scalar divisions.
-inline void divide3(ktVec3f& v, float d) {
-#if defined(__SSE2__)
-    alignas(16) float q[4];
-    _mm_store_ps(q, _mm_div_ps(_mm_setr_ps(v.x, v.y, v.z, 1.0f), _mm_set1_ps(d)));
-    v.set(q[0], q[1], q[2]);
-#else
-    v /= d;
-#endif
-}
-
-// ktVec3f::normalize with the division of divide3: the same length, the same zero test.
-inline void normalize3(ktVec3f& v) {
-    const float s = v.x * v.x + v.y * v.y + v.z * v.z;
-    const float len = std::sqrt(s);
-    if (len == 0.0f) return;
-    divide3(v, len);
-}
-
 // Unit normal of triangle (a, b, c), pointing towards a viewer who sees a, b, c counter-clockwise.
 // A triangle of zero area gives the zero vector.
 inline ktVec3f faceNormal(const ktVec3f& a, const ktVec3f& b, const ktVec3f& c) {
-    ktVec3f n = (b - a).cross(c - a);
-    normalize3(n);
+    ktVec3f n;
+    ktFaceNormal(a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z, n.x, n.y, n.z);
     return n;
 }
 
@@ -330,39 +311,21 @@ void gatherPolygon(const Entries& e, const ktVec3f* pos, ktVec3f* normals, int* 
 }
 
 // The final pass: each sum divided by its face count (as a float) and normalised; (0, 0, 1) where
-// no face counted. With SSE2 four vertices go at a time, one lane each, with the same operations
-// in the same order as the scalar loop that finishes the remainder.
+// no face counted. Four vertices at a time, one lane each, and the remainder one at a time.
 void finishNormals(ktVec3f* normals, const int* counts, int vertexCount) {
-    int v = 0;
-#if defined(__SSE2__)
-    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
-    for (; v + 4 <= vertexCount; v += 4) {
-        __m128 x, y, z;
-        ktLoadVertices4(normals + v, x, y, z);
-        const __m128 count = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + v)));
-        x = _mm_div_ps(x, count);
-        y = _mm_div_ps(y, count);
-        z = _mm_div_ps(z, count);
-        const __m128 len = _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z)));
-        const __m128 keep = _mm_cmpeq_ps(len, zero);
-        x = _mm_or_ps(_mm_and_ps(keep, x), _mm_andnot_ps(keep, _mm_div_ps(x, len)));
-        y = _mm_or_ps(_mm_and_ps(keep, y), _mm_andnot_ps(keep, _mm_div_ps(y, len)));
-        z = _mm_or_ps(_mm_and_ps(keep, z), _mm_andnot_ps(keep, _mm_div_ps(z, len)));
-        const __m128 none = _mm_cmpeq_ps(count, zero);
-        x = _mm_andnot_ps(none, x);
-        y = _mm_andnot_ps(none, y);
-        z = _mm_or_ps(_mm_and_ps(none, one), _mm_andnot_ps(none, z));
-        ktStoreVertices4(normals + v, x, y, z);
-    }
-#endif
-    for (; v < vertexCount; v++) {
-        if (counts[v] != 0) {
-            divide3(normals[v], static_cast<float>(counts[v]));
-            normalize3(normals[v]);
-        } else {
-            normals[v].set(0.0f, 0.0f, 1.0f);
-        }
-    }
+    ktForLanes<ktFloat4>(0, vertexCount, [&](int v, auto lane) {
+        using L = decltype(lane);
+        L x, y, z, count;
+        ktLoadVertices(normals + v, x, y, z);
+        ktLoadInts(counts + v, count);
+        x = x / count;
+        y = y / count;
+        z = z / count;
+        ktNormalizeSafe(x, y, z);
+        const auto none = count == L(0.0f);
+        ktStoreVertices(normals + v, ktSelect(none, L(0.0f), x), ktSelect(none, L(0.0f), y),
+                        ktSelect(none, L(1.0f), z));
+    });
 }
 
 }  // namespace
