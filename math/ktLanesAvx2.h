@@ -7,8 +7,10 @@
 #ifndef KT_MATH_KTLANESAVX2_H
 #define KT_MATH_KTLANESAVX2_H
 
-#if !defined(__AVX2__) || defined(__FMA__)
-#error "math/ktLanesAvx2.h needs -mavx2 without fused multiply-add"
+// No operation here fuses a product and a sum, and -ffp-contract=off keeps the compiler from doing
+// so, also where the target has fused multiply-add.
+#if !defined(__AVX2__)
+#error "math/ktLanesAvx2.h needs -mavx2"
 #endif
 
 #include <immintrin.h>
