@@ -3,114 +3,108 @@
 // next starts: contact (pin knobs that reached the terrain), stages (spring increments of the
 // free knobs, all from the same positions) and update (velocity, damping, position).
 //
-// Speed: the three components of a vector quotient, sum or product are formed together in one
-// SSE instruction where the target has SSE2. Each lane performs exactly the IEEE single-precision
-// operation that the scalar code performs, in the same order, so the results are bit-identical to
-// the scalar fallback. For an object of exactly type drapoApp (whose rungef and surface are known)
-// the step also skips work whose outcome is known: see stepExact.
+// The arithmetic of a knob is written once in demo/drapoCloth.h. For an object of exactly type
+// drapoApp (whose rungef and surface are known) the step runs the stage and update passes over
+// lanes of knobs on the instruction set chosen at run time (demo/drapoStepKernel.h) and skips work
+// whose outcome is known: see stepExact.
 #include <typeinfo>
 
-#include "demo/drapoApp.h"
+#include "demo/drapoCloth.h"
+#include "demo/drapoStep.h"
+#include "math/ktSimd.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define DRAPO_SSE 1
-#else
-#define DRAPO_SSE 0
+#ifndef KT_SIMD_WIDE
+#define KT_SIMD_WIDE 0
 #endif
 
 namespace {
-
-// The highest point of the terrain: a knob at or above it cannot be in contact.
-const float terrainTop = 5.0f;
-
-#if DRAPO_SSE
-inline __m128 load3(const ktVec3f& v) { return _mm_setr_ps(v.x, v.y, v.z, 0.0f); }
-inline ktVec3f store3(__m128 v) {
-    alignas(16) float f[4];
-    _mm_store_ps(f, v);
-    return ktVec3f(f[0], f[1], f[2]);
-}
-#endif
-
-// Linear spring of rest length 1 towards a neighbour `del` away at distance `dist`:
-// del - del / dist = (dist - 1) * unit(del), pulling when stretched and pushing when compressed.
-// An absent neighbour comes as del = 0, dist = 1 and gives 0. Two knobs at the same place
-// (dist 0, or a length that underflows to 0) have no direction between them, so that spring
-// contributes nothing instead of dividing by zero and filling the cloth with NaN.
-#if DRAPO_SSE
-inline __m128 springTerm(const ktVec3f& del, float dist) {
-    if (dist == 0.0f) return _mm_setzero_ps();
-    const __m128 d = load3(del);
-    return _mm_sub_ps(d, _mm_div_ps(d, _mm_set1_ps(dist)));
-}
-#else
-inline ktVec3f springTerm(ktVec3f del, float dist) {
-    if (dist == 0.0f) return ktVec3f();
-    return del - del / dist;
-}
-#endif
 
 // One neighbour: del = neighbour - here and its length, or, for a neighbour the grid does not
 // have, del multiplied by 0 (as it was left by the previous call) and length 1.
 inline void neighbour(bool present, const ktVec3f& there, const ktVec3f& here, ktVec3f& del, float& dist) {
     if (!present) {
         del *= 0.0f;
-        dist = 1.0f;
+        dist = drapoRestLength;
     } else {
         del = there - here;
         dist = del.length();
     }
 }
 
+inline bool hasLeft(int k) { return k % drapoSide != 0; }
+inline bool hasRight(int k) { return k % drapoSide != drapoSide - 1; }
+inline bool hasPrevious(int k) { return k >= drapoSide; }
+inline bool hasNext(int k) { return k < drapoKnobs - drapoSide; }
+
 // The spring increment of knob i of P, leaving the per-side vectors, lengths and force in the
-// given variables. Shared by rungef and the fast step, so both compute the same bits.
+// given variables. Shared by rungef and the exact-type step, so both compute the same bits.
 inline void springIncrement(const clothknob* P, int i, ktVec3f& del1, ktVec3f& del2, ktVec3f& del3,
                             ktVec3f& del4, float& dist1, float& dist2, float& dist3, float& dist4,
                             ktVec3f& force, ktVec3f& vstore) {
-    const int column = i % drapoSide;
     const ktVec3f here = P[i].pos;
-    neighbour(column != 0, P[i - 1 < 0 ? 0 : i - 1].pos, here, del1, dist1);
-    neighbour(column != drapoSide - 1, P[i + 1 >= drapoKnobs ? i : i + 1].pos, here, del2, dist2);
-    neighbour(i >= drapoSide, P[i < drapoSide ? i : i - drapoSide].pos, here, del3, dist3);
-    neighbour(i < drapoKnobs - drapoSide, P[i >= drapoKnobs - drapoSide ? i : i + drapoSide].pos, here,
-              del4, dist4);
-
-    // Stiffness 30, terms summed left to right; the step length 0.12 is applied in double.
-#if DRAPO_SSE
-    const __m128 sum = _mm_add_ps(
-        _mm_add_ps(_mm_add_ps(springTerm(del1, dist1), springTerm(del2, dist2)), springTerm(del3, dist3)),
-        springTerm(del4, dist4));
-    force = store3(_mm_mul_ps(sum, _mm_set1_ps(30.0f)));
-#else
-    force = (((springTerm(del1, dist1) + springTerm(del2, dist2)) + springTerm(del3, dist3)) +
-             springTerm(del4, dist4)) *
-            30.0f;
-#endif
-    vstore.set(static_cast<float>(force.x * 0.12), static_cast<float>(force.y * 0.12),
-               static_cast<float>(force.z * 0.12));
+    neighbour(hasLeft(i), P[i - 1 < 0 ? 0 : i - 1].pos, here, del1, dist1);
+    neighbour(hasRight(i), P[i + 1 >= drapoKnobs ? i : i + 1].pos, here, del2, dist2);
+    neighbour(hasPrevious(i), P[i < drapoSide ? i : i - drapoSide].pos, here, del3, dist3);
+    neighbour(hasNext(i), P[i >= drapoKnobs - drapoSide ? i : i + drapoSide].pos, here, del4, dist4);
+    vstore.x = drapoSpringIncrement(drapoSpringTerm(del1.x, dist1), drapoSpringTerm(del2.x, dist2),
+                                    drapoSpringTerm(del3.x, dist3), drapoSpringTerm(del4.x, dist4), force.x);
+    vstore.y = drapoSpringIncrement(drapoSpringTerm(del1.y, dist1), drapoSpringTerm(del2.y, dist2),
+                                    drapoSpringTerm(del3.y, dist3), drapoSpringTerm(del4.y, dist4), force.y);
+    vstore.z = drapoSpringIncrement(drapoSpringTerm(del1.z, dist1), drapoSpringTerm(del2.z, dist2),
+                                    drapoSpringTerm(del3.z, dist3), drapoSpringTerm(del4.z, dist4), force.z);
 }
 
-// Update of one free knob: d = weighted stage sum plus gravity, then damping and the move.
+// Update of one free knob from its four stage increments and gravity.
 inline void updateKnob(clothknob& knob, const ktVec3f& k1, const ktVec3f& k2, const ktVec3f& k3,
                        const ktVec3f& k4, const ktVec3f& enviro) {
-#if DRAPO_SSE
-    const __m128 six = _mm_set1_ps(6.0f), three = _mm_set1_ps(3.0f);
-    const __m128 d = _mm_add_ps(
-        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_div_ps(load3(k1), six), _mm_div_ps(load3(k2), three)),
-                              _mm_div_ps(load3(k3), three)),
-                   _mm_div_ps(load3(k4), six)),
-        load3(enviro));
-    const __m128 vel = _mm_mul_ps(_mm_add_ps(load3(knob.vel), d), _mm_set1_ps(0.9f));
-    const __m128 pos = _mm_add_ps(load3(knob.pos), _mm_mul_ps(vel, _mm_set1_ps(0.12f)));
-    knob.vel = store3(vel);
-    knob.pos = store3(pos);
-#else
-    const ktVec3f d = (((k1 / 6.0f + k2 / 3.0f) + k3 / 3.0f) + k4 / 6.0f) + enviro;
-    knob.vel += d;
-    knob.vel *= 0.9f;
-    knob.pos += knob.vel * 0.12f;
+    drapoUpdate(k1.x, k2.x, k3.x, k4.x, enviro.x, knob.vel.x, knob.pos.x);
+    drapoUpdate(k1.y, k2.y, k3.y, k4.y, enviro.y, knob.vel.y, knob.pos.y);
+    drapoUpdate(k1.z, k2.z, k3.z, k4.z, enviro.z, knob.vel.z, knob.pos.z);
+}
+
+// The exact-type step's knobs, one array per coordinate, rebuilt from the object at every step.
+struct StepLanes {
+    alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
+    alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
+    alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
+    alignas(64) float ix[drapoKnobs];
+    alignas(64) float iy[drapoKnobs];
+    alignas(64) float iz[drapoKnobs];
+    alignas(64) float vx[drapoKnobs];
+    alignas(64) float vy[drapoKnobs];
+    alignas(64) float vz[drapoKnobs];
+    alignas(64) unsigned char freeKnob[drapoKnobs];
+};
+StepLanes lanes;
+
+bool runStages(ktSimdPath path, const drapoStepJob& job) {
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            return drapoStagesAvx512(job);
+        case ktSimdAvx2:
+            return drapoStagesAvx2(job);
 #endif
+        case ktSimdScalar:
+            return drapoStagesScalar(job);
+        default:
+            return drapoStagesSse2(job);
+    }
+}
+
+void runUpdates(ktSimdPath path, const drapoStepJob& job) {
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            return drapoUpdatesAvx512(job);
+        case ktSimdAvx2:
+            return drapoUpdatesAvx2(job);
+#endif
+        case ktSimdScalar:
+            return drapoUpdatesScalar(job);
+        default:
+            return drapoUpdatesSse2(job);
+    }
 }
 
 // The same step for an object of exactly type drapoApp, where rungef and surface are this file's
@@ -119,54 +113,90 @@ inline void updateKnob(clothknob& knob, const ktVec3f& k1, const ktVec3f& k2, co
 //   its contact test is false and needs no terrain evaluation;
 // - the terrain is at most 5 high, so a knob at or above 5 is not in contact either;
 // - the four stage increments of a knob are the same function of the same positions, so the
-//   increment is computed once and stored four times; the scratch members keep what the last
-//   call of the straightforward pass would have left, and i ends at drapoKnobs as after any pass;
-// - the free knobs are listed once after the contact pass, so the stage and update passes visit
-//   only them, in increasing order.
-void stepExact(drapoApp& app) {
-    int freeKnobs[drapoKnobs];
-    int freeCount = 0;
+//   increment is computed once and stored four times;
+// - the stage and update passes run over lanes of knobs; the scratch members are then set by the
+//   last free knob's call, as the straightforward pass leaves them, and i ends at drapoKnobs.
+// Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
+void stepExact(drapoApp& app, ktSimdPath path) {
+    StepLanes& s = lanes;
+    float* const px = s.px + drapoStepPad;
+    float* const py = s.py + drapoStepPad;
+    float* const pz = s.pz + drapoStepPad;
+    int lastFree = -1;
     for (int k = 0; k < drapoKnobs; k++) {
         clothknob& knob = app.thread[k];
-        if (knob.on_surf) continue;
-        if (!(knob.pos.z >= terrainTop)) {
+        bool free = !knob.on_surf;
+        if (free && !(knob.pos.z >= drapoTerrainTop)) {
             const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
             if (height > knob.pos.z) {
                 knob.pos.z = height;
                 knob.on_surf = true;
                 knob.vel.z = 0.0f;
-                continue;
+                free = false;
             }
         }
-        freeKnobs[freeCount++] = k;
-    }
-
-    ktVec3f d1 = app.del1, d2 = app.del2, d3 = app.del3, d4 = app.del4, f = app.force;
-    float l1 = app.dist1, l2 = app.dist2, l3 = app.dist3, l4 = app.dist4;
-    for (int n = 0; n < freeCount; n++) {
-        const int k = freeKnobs[n];
-        ktVec3f increment;
-        springIncrement(app.thread, k, d1, d2, d3, d4, l1, l2, l3, l4, f, increment);
-        app.k1[k] = increment;
-        app.k2[k] = increment;
-        app.k3[k] = increment;
-        app.k4[k] = increment;
-    }
-    app.del1 = d1;
-    app.del2 = d2;
-    app.del3 = d3;
-    app.del4 = d4;
-    app.force = f;
-    app.dist1 = l1;
-    app.dist2 = l2;
-    app.dist3 = l3;
-    app.dist4 = l4;
-
-    for (int n = 0; n < freeCount; n++) {
-        const int k = freeKnobs[n];
-        updateKnob(app.thread[k], app.k1[k], app.k1[k], app.k1[k], app.k1[k], app.enviro);
+        px[k] = knob.pos.x;
+        py[k] = knob.pos.y;
+        pz[k] = knob.pos.z;
+        s.freeKnob[k] = free;
+        if (free) {
+            s.vx[k] = knob.vel.x;
+            s.vy[k] = knob.vel.y;
+            s.vz[k] = knob.vel.z;
+            lastFree = k;
+        }
     }
     app.i = drapoKnobs;
+    if (lastFree < 0) return;
+
+    const drapoStepJob job = {px,      py,      pz,      s.freeKnob, s.ix,    s.iy,
+                              s.iz,    s.vx,    s.vy,    s.vz,    px,         py,      pz,
+                              app.k1,  app.k2,  app.k3,  app.k4,  app.enviro.x, app.enviro.y, app.enviro.z};
+    if (runStages(path, job)) {
+        // The scratch members as the last call leaves them: an absent side's vector is the last
+        // present one of that side (or the members' own) times 0.
+        ktVec3f del[4] = {app.del1, app.del2, app.del3, app.del4};
+        bool (*const present[4])(int) = {hasLeft, hasRight, hasPrevious, hasNext};
+        const int offsets[4] = {-1, 1, -drapoSide, drapoSide};
+        for (int side = 0; side < 4; side++) {
+            for (int k = lastFree; k >= 0; k--) {
+                if (s.freeKnob[k] && present[side](k)) {
+                    del[side] = app.thread[k + offsets[side]].pos - app.thread[k].pos;
+                    break;
+                }
+            }
+        }
+        ktVec3f increment;
+        springIncrement(app.thread, lastFree, del[0], del[1], del[2], del[3], app.dist1, app.dist2, app.dist3,
+                        app.dist4, app.force, increment);
+        app.del1 = del[0];
+        app.del2 = del[1];
+        app.del3 = del[2];
+        app.del4 = del[3];
+    } else {
+        // A difference that is not finite travels on through the absent sides' vectors: one knob at
+        // a time, carrying the scratch members along as the straightforward pass does.
+        for (int k = 0; k <= lastFree; k++) {
+            if (!s.freeKnob[k]) continue;
+            ktVec3f increment;
+            springIncrement(app.thread, k, app.del1, app.del2, app.del3, app.del4, app.dist1, app.dist2,
+                            app.dist3, app.dist4, app.force, increment);
+            app.k1[k] = increment;
+            app.k2[k] = increment;
+            app.k3[k] = increment;
+            app.k4[k] = increment;
+            s.ix[k] = increment.x;
+            s.iy[k] = increment.y;
+            s.iz[k] = increment.z;
+        }
+    }
+
+    runUpdates(path, job);
+    for (int k = 0; k <= lastFree; k++) {
+        if (!s.freeKnob[k]) continue;
+        app.thread[k].pos.set(px[k], py[k], pz[k]);
+        app.thread[k].vel.set(s.vx[k], s.vy[k], s.vz[k]);
+    }
 }
 
 }  // namespace
@@ -179,7 +209,7 @@ void drapoApp::rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int i) {
 
 void drapoApp::step() {
     if (typeid(*this) == typeid(drapoApp)) {
-        stepExact(*this);
+        stepExact(*this, ktSimdPathInUse());
         return;
     }
 
