@@ -62,50 +62,45 @@ inline void updateKnob(clothknob& knob, const ktVec3f& k1, const ktVec3f& k2, co
     drapoUpdate(k1.z, k2.z, k3.z, k4.z, enviro.z, knob.vel.z, knob.pos.z);
 }
 
-// The exact-type step's knobs, one array per coordinate, rebuilt from the object at every step.
+// The exact-type step's positions, one array per coordinate, and its free knobs, rebuilt from the
+// object at every step.
 struct StepLanes {
     alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
-    alignas(64) float ix[drapoKnobs];
-    alignas(64) float iy[drapoKnobs];
-    alignas(64) float iz[drapoKnobs];
-    alignas(64) float vx[drapoKnobs];
-    alignas(64) float vy[drapoKnobs];
-    alignas(64) float vz[drapoKnobs];
-    alignas(64) unsigned char freeKnob[drapoKnobs];
+    uint16_t freeMask[drapoKnobs / 16];
 };
 StepLanes lanes;
 
-bool runStages(ktSimdPath path, const drapoStepJob& job) {
-    switch (path) {
-#if KT_SIMD_WIDE
-        case ktSimdAvx512:
-            return drapoStagesAvx512(job);
-        case ktSimdAvx2:
-            return drapoStagesAvx2(job);
-#endif
-        case ktSimdScalar:
-            return drapoStagesScalar(job);
-        default:
-            return drapoStagesSse2(job);
-    }
-}
+inline bool isFree(const uint16_t* mask, int k) { return (mask[k >> 4] >> (k & 15)) & 1; }
 
-void runUpdates(ktSimdPath path, const drapoStepJob& job) {
-    switch (path) {
+inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 0.0f && v.z - v.z == 0.0f; }
+
 #if KT_SIMD_WIDE
-        case ktSimdAvx512:
-            return drapoUpdatesAvx512(job);
-        case ktSimdAvx2:
-            return drapoUpdatesAvx2(job);
-#endif
-        case ktSimdScalar:
-            return drapoUpdatesScalar(job);
-        default:
-            return drapoUpdatesSse2(job);
+#define DRAPO_DISPATCH(pass, path, job)                 \
+    switch (path) {                                     \
+        case ktSimdAvx512:                              \
+            return drapo##pass##Avx512(job);            \
+        case ktSimdAvx2:                                \
+            return drapo##pass##Avx2(job);              \
+        case ktSimdScalar:                              \
+            return drapo##pass##Scalar(job);            \
+        default:                                        \
+            return drapo##pass##Sse2(job);              \
     }
-}
+#else
+#define DRAPO_DISPATCH(pass, path, job)                 \
+    switch (path) {                                     \
+        case ktSimdScalar:                              \
+            return drapo##pass##Scalar(job);            \
+        default:                                        \
+            return drapo##pass##Sse2(job);              \
+    }
+#endif
+bool runContacts(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Contacts, path, job) }
+void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
+void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
+#undef DRAPO_DISPATCH
 
 // The same step for an object of exactly type drapoApp, where rungef and surface are this file's
 // and drapoTerrain.cpp's own. What it skips cannot change a result:
@@ -114,45 +109,23 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) {
 // - the terrain is at most 5 high, so a knob at or above 5 is not in contact either;
 // - the four stage increments of a knob are the same function of the same positions, so the
 //   increment is computed once and stored four times;
-// - the stage and update passes run over lanes of knobs; the scratch members are then set by the
-//   last free knob's call, as the straightforward pass leaves them, and i ends at drapoKnobs.
+// - the passes run over lanes of knobs on the chosen instruction set; the scratch members are then
+//   set by the last free knob's call, as the straightforward pass leaves them, and i ends at
+//   drapoKnobs. A spring between knobs whose difference is not finite, or a scratch vector that is
+//   not, would carry NaN on through the absent sides' vectors: such a stage pass runs one knob at
+//   a time, carrying the scratch members along as the straightforward pass does.
 // Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
 void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
-    float* const px = s.px + drapoStepPad;
-    float* const py = s.py + drapoStepPad;
-    float* const pz = s.pz + drapoStepPad;
-    int lastFree = -1;
-    for (int k = 0; k < drapoKnobs; k++) {
-        clothknob& knob = app.thread[k];
-        bool free = !knob.on_surf;
-        if (free && !(knob.pos.z >= drapoTerrainTop)) {
-            const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
-            if (height > knob.pos.z) {
-                knob.pos.z = height;
-                knob.on_surf = true;
-                knob.vel.z = 0.0f;
-                free = false;
-            }
-        }
-        px[k] = knob.pos.x;
-        py[k] = knob.pos.y;
-        pz[k] = knob.pos.z;
-        s.freeKnob[k] = free;
-        if (free) {
-            s.vx[k] = knob.vel.x;
-            s.vy[k] = knob.vel.y;
-            s.vz[k] = knob.vel.z;
-            lastFree = k;
-        }
-    }
+    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask};
+    const bool finiteDifferences = runContacts(path, job);
     app.i = drapoKnobs;
+    int lastFree = drapoKnobs - 1;
+    while (lastFree >= 0 && !isFree(s.freeMask, lastFree)) lastFree--;
     if (lastFree < 0) return;
 
-    const drapoStepJob job = {px,      py,      pz,      s.freeKnob, s.ix,    s.iy,
-                              s.iz,    s.vx,    s.vy,    s.vz,    px,         py,      pz,
-                              app.k1,  app.k2,  app.k3,  app.k4,  app.enviro.x, app.enviro.y, app.enviro.z};
-    if (runStages(path, job)) {
+    if (finiteDifferences && finite(app.del1) && finite(app.del2) && finite(app.del3) && finite(app.del4)) {
+        runStages(path, job);
         // The scratch members as the last call leaves them: an absent side's vector is the last
         // present one of that side (or the members' own) times 0.
         ktVec3f del[4] = {app.del1, app.del2, app.del3, app.del4};
@@ -160,7 +133,7 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         const int offsets[4] = {-1, 1, -drapoSide, drapoSide};
         for (int side = 0; side < 4; side++) {
             for (int k = lastFree; k >= 0; k--) {
-                if (s.freeKnob[k] && present[side](k)) {
+                if (isFree(s.freeMask, k) && present[side](k)) {
                     del[side] = app.thread[k + offsets[side]].pos - app.thread[k].pos;
                     break;
                 }
@@ -174,10 +147,8 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         app.del3 = del[2];
         app.del4 = del[3];
     } else {
-        // A difference that is not finite travels on through the absent sides' vectors: one knob at
-        // a time, carrying the scratch members along as the straightforward pass does.
         for (int k = 0; k <= lastFree; k++) {
-            if (!s.freeKnob[k]) continue;
+            if (!isFree(s.freeMask, k)) continue;
             ktVec3f increment;
             springIncrement(app.thread, k, app.del1, app.del2, app.del3, app.del4, app.dist1, app.dist2,
                             app.dist3, app.dist4, app.force, increment);
@@ -185,21 +156,27 @@ void stepExact(drapoApp& app, ktSimdPath path) {
             app.k2[k] = increment;
             app.k3[k] = increment;
             app.k4[k] = increment;
-            s.ix[k] = increment.x;
-            s.iy[k] = increment.y;
-            s.iz[k] = increment.z;
         }
     }
-
     runUpdates(path, job);
-    for (int k = 0; k <= lastFree; k++) {
-        if (!s.freeKnob[k]) continue;
-        app.thread[k].pos.set(px[k], py[k], pz[k]);
-        app.thread[k].vel.set(s.vx[k], s.vy[k], s.vz[k]);
-    }
 }
 
 }  // namespace
+
+void drapoTouch(drapoApp& app, int k) {
+    clothknob& knob = app.thread[k];
+    const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
+    if (height > knob.pos.z) {
+        knob.pos.z = height;
+        knob.on_surf = true;
+        knob.vel.z = 0.0f;
+    }
+}
+
+void drapoStepOn(drapoApp& app, ktSimdPath path) {
+    const ktSimdPath best = ktSimdBest();
+    stepExact(app, path < best ? path : best);
+}
 
 void drapoApp::rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int i) {
     (void)ref;  // the increment depends on the positions alone

@@ -1,47 +1,51 @@
 // The exact-type step's wide passes: what the dynamics hand a kernel, and the kernels per
-// instruction set. The knobs are handed over one value per coordinate (index k at [k]), so that
-// lane l of a group holds knob k + l; the position arrays have drapoStepPad readable entries
-// before index 0 and after index drapoKnobs - 1, so that every neighbour load stays in bounds
-// (the lanes that read them are absent neighbours and never use the values).
+// instruction set. Lane l of a group holds knob k + l. The contact pass copies the positions into
+// one array per coordinate (index k at [k]) with drapoStepPad readable entries before index 0 and
+// after index drapoKnobs - 1, so that every neighbour load stays in bounds (the lanes that read
+// them are absent neighbours and never use the values), and marks the free knobs in freeMask: bit
+// l of entry g is knob 16 g + l.
 #ifndef KT_DEMO_DRAPOSTEP_H
 #define KT_DEMO_DRAPOSTEP_H
 
+#include <cstdint>
+
 #include "demo/drapoApp.h"
+#include "math/ktSimd.h"
 
 const int drapoStepPad = 128;
 
 struct drapoStepJob {
-    const float* px;                // positions after the contact pass (padded)
-    const float* py;
-    const float* pz;
-    const unsigned char* freeKnob;  // 1 where the knob is free after the contact pass, else 0
-    float* ix;                      // the spring increment of every free knob (out)
-    float* iy;
-    float* iz;
-    float* vx;                      // velocities of the free knobs (in and out)
-    float* vy;
-    float* vz;
-    float* nx;                      // new positions of the free knobs (out)
-    float* ny;
-    float* nz;
-    ktVec3f* k1;                    // the stage arrays, written for the free knobs only
-    ktVec3f* k2;
-    ktVec3f* k3;
-    ktVec3f* k4;
-    float gx, gy, gz;               // gravity (enviro) of this step
+    drapoApp* app;
+    float* px;           // positions after the contact pass (padded); the update moves them
+    float* py;
+    float* pz;
+    uint16_t* freeMask;  // free knobs after the contact pass
 };
 
-// Stage pass: the increments into ix, iy, iz and k1 ... k4. Returns false when some spring joins
-// knobs whose difference is not finite; the caller then redoes the pass one knob at a time,
-// because the scratch vector of an absent spring carries that value on to later knobs.
-bool drapoStagesScalar(const drapoStepJob& job);
-bool drapoStagesSse2(const drapoStepJob& job);
-bool drapoStagesAvx2(const drapoStepJob& job);
-bool drapoStagesAvx512(const drapoStepJob& job);
-// Update pass: new velocities into vx, vy, vz and new positions into nx, ny, nz.
+// Contact pass: pins the knobs that reached the terrain (through drapoTouch), fills px, py, pz and
+// freeMask, and returns whether every coordinate is finite and at most half the float range, so
+// that every difference between knobs is finite.
+bool drapoContactsScalar(const drapoStepJob& job);
+bool drapoContactsSse2(const drapoStepJob& job);
+bool drapoContactsAvx2(const drapoStepJob& job);
+bool drapoContactsAvx512(const drapoStepJob& job);
+// Stage pass: the spring increment of every free knob into k1 ... k4. Only for finite differences
+// and finite scratch vectors: an absent spring's term is then 0.
+void drapoStagesScalar(const drapoStepJob& job);
+void drapoStagesSse2(const drapoStepJob& job);
+void drapoStagesAvx2(const drapoStepJob& job);
+void drapoStagesAvx512(const drapoStepJob& job);
+// Update pass: velocity and position of every free knob from k1 and enviro.
 void drapoUpdatesScalar(const drapoStepJob& job);
 void drapoUpdatesSse2(const drapoStepJob& job);
 void drapoUpdatesAvx2(const drapoStepJob& job);
 void drapoUpdatesAvx512(const drapoStepJob& job);
+
+// The contact test of free knob k below the terrain's top, as the straightforward pass makes it.
+void drapoTouch(drapoApp& app, int k);
+
+// The exact-type step of `app` on `path` (capped at ktSimdBest()), whatever the object's type and
+// the path in use: for the tests that compare every path with the straightforward step.
+void drapoStepOn(drapoApp& app, ktSimdPath path);
 
 #endif

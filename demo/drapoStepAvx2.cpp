@@ -2,5 +2,6 @@
 #include "math/ktLanesAvx2.h"
 #include "demo/drapoStepKernel.h"
 
-bool drapoStagesAvx2(const drapoStepJob& job) { return drapoStageLanes<ktFloat8>(job); }
+bool drapoContactsAvx2(const drapoStepJob& job) { return drapoContactLanes<ktFloat8>(job); }
+void drapoStagesAvx2(const drapoStepJob& job) { drapoStageLanes<ktFloat8>(job); }
 void drapoUpdatesAvx2(const drapoStepJob& job) { drapoUpdateLanes<ktFloat8>(job); }

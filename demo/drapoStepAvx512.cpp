@@ -3,5 +3,6 @@
 #include "math/ktLanesAvx512.h"
 #include "demo/drapoStepKernel.h"
 
-bool drapoStagesAvx512(const drapoStepJob& job) { return drapoStageLanes<ktFloat16>(job); }
+bool drapoContactsAvx512(const drapoStepJob& job) { return drapoContactLanes<ktFloat16>(job); }
+void drapoStagesAvx512(const drapoStepJob& job) { drapoStageLanes<ktFloat16>(job); }
 void drapoUpdatesAvx512(const drapoStepJob& job) { drapoUpdateLanes<ktFloat16>(job); }

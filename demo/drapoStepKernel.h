@@ -47,46 +47,130 @@ inline bool drapoAllLanes(M m) {
     }
 }
 
-// Whether any (every) knob of the group of W starting at f is free: W flag bytes read as words.
-template <int W>
-inline uint64_t drapoFreeWord(const unsigned char* f, int c) {
-    if constexpr (W == 1) {
-        return f[0];
-    } else if constexpr (W == 4) {
-        uint32_t u;
-        std::memcpy(&u, f, sizeof u);
-        return u;
+// Mask bits of L's lanes (bit l for lane l).
+template <class L, class M>
+inline int drapoBits(M m) {
+    if constexpr (std::is_same<L, float>::value) {
+        return m ? 1 : 0;
     } else {
-        uint64_t u;
-        std::memcpy(&u, f + c, sizeof u);
-        return u;
+        return ktMaskBits(m);
     }
 }
+
+// The free bits of knobs k .. k + w - 1 (k a multiple of w, w dividing 16).
 template <int W>
-inline bool drapoAnyFree(const unsigned char* f) {
-    uint64_t any = 0;
-    for (int c = 0; c < (W < 8 ? 1 : W); c += 8) any |= drapoFreeWord<W>(f, c);
-    return any != 0;
+inline int drapoFreeBits(const uint16_t* mask, int k) {
+    return (mask[k >> 4] >> (k & 15)) & ((1 << W) - 1);
 }
 template <int W>
-inline bool drapoAllFree(const unsigned char* f) {
-    const uint64_t ones = W == 1 ? 1u : W == 4 ? 0x01010101u : 0x0101010101010101ull;
-    bool all = true;
-    for (int c = 0; c < (W < 8 ? 1 : W); c += 8) all = all && drapoFreeWord<W>(f, c) == ones;
-    return all;
+inline void drapoSetFreeBits(uint16_t* mask, int k, int bits) {
+    const int shift = k & 15, lanes = ((1 << W) - 1) << shift;
+    mask[k >> 4] = static_cast<uint16_t>((mask[k >> 4] & ~lanes) | (bits << shift));
+}
+
+// Moves between the knobs (seven floats each: pos, vel, then the pinned flag's word) and lanes.
+static_assert(sizeof(clothknob) == 7 * sizeof(float), "clothknob must be seven floats");
+const int drapoKnobFloats = 7;
+
+// Float `field` (0 .. 5: pos x, y, z, vel x, y, z) of the knobs from p on, one per lane.
+inline void drapoGather(const clothknob* p, int field, float& out) {
+    out = reinterpret_cast<const float*>(p)[field];
+}
+// Bit l set where knob l from p on is pinned.
+inline int drapoPinned(const clothknob* p, float) { return p->on_surf ? 1 : 0; }
+
+inline void drapoGather(const clothknob* p, int field, ktFloat4& out) {
+    const float* f = reinterpret_cast<const float*>(p) + field;
+#if KT_LANES_SSE2
+    out = ktFloat4(_mm_setr_ps(f[0], f[7], f[14], f[21]));
+#else
+    for (int l = 0; l < 4; l++) out.v[l] = f[drapoKnobFloats * l];
+#endif
+}
+inline int drapoPinned(const clothknob* p, ktFloat4) {
+    return (p[0].on_surf ? 1 : 0) | (p[1].on_surf ? 2 : 0) | (p[2].on_surf ? 4 : 0) | (p[3].on_surf ? 8 : 0);
+}
+
+#ifdef KT_MATH_KTLANESAVX2_H
+inline __m256i drapoKnobIndex8() { return _mm256_setr_epi32(0, 7, 14, 21, 28, 35, 42, 49); }
+inline void drapoGather(const clothknob* p, int field, ktFloat8& out) {
+    out = ktFloat8(_mm256_i32gather_ps(reinterpret_cast<const float*>(p) + field, drapoKnobIndex8(), 4));
+}
+// The flag is the low byte of the knob's seventh word; the other three bytes are padding.
+inline int drapoPinned(const clothknob* p, ktFloat8) {
+    const __m256i words =
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(p) + 6, drapoKnobIndex8(), 4);
+    const __m256i flags = _mm256_and_si256(words, _mm256_set1_epi32(0xff));
+    const __m256i clear = _mm256_cmpeq_epi32(flags, _mm256_setzero_si256());
+    return ~_mm256_movemask_ps(_mm256_castsi256_ps(clear)) & 0xff;
+}
+#endif
+
+#ifdef KT_MATH_KTLANESAVX512_H
+inline __m512i drapoKnobIndex16() {
+    return _mm512_setr_epi32(0, 7, 14, 21, 28, 35, 42, 49, 56, 63, 70, 77, 84, 91, 98, 105);
+}
+inline void drapoGather(const clothknob* p, int field, ktFloat16& out) {
+    out = ktFloat16(_mm512_i32gather_ps(drapoKnobIndex16(), reinterpret_cast<const float*>(p) + field, 4));
+}
+inline int drapoPinned(const clothknob* p, ktFloat16) {
+    const __m512i words = _mm512_i32gather_epi32(drapoKnobIndex16(), reinterpret_cast<const int*>(p) + 6, 4);
+    return _mm512_test_epi32_mask(words, _mm512_set1_epi32(0xff));
+}
+#endif
+
+// Contact pass. A free knob below the terrain's top is tested one at a time (drapoTouch), then its
+// group is read again. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and
+// at most half the float range, NaN otherwise.
+template <class L>
+bool drapoContactLanes(const drapoStepJob& job) {
+    constexpr int w = ktLaneWidth<L>::value;
+    constexpr int all = (1 << w) - 1;
+    const L zero(0.0f), top(drapoTerrainTop);
+    L probe(0.0f);
+    clothknob* const thread = job.app->thread;
+    for (int k = 0; k < drapoKnobs; k += w) {
+        const clothknob* p = thread + k;
+        int pinned = drapoPinned(p, L());
+        L x, y, z;
+        drapoGather(p, 2, z);
+        const int touch = ~pinned & ~drapoBits<L>(z >= top) & all;
+        if (touch != 0) {
+            for (int l = 0; l < w; l++)
+                if (touch & (1 << l)) drapoTouch(*job.app, k + l);
+            pinned = drapoPinned(p, L());
+            drapoGather(p, 2, z);
+        }
+        drapoGather(p, 0, x);
+        drapoGather(p, 1, y);
+        drapoStore(job.px + k, x);
+        drapoStore(job.py + k, y);
+        drapoStore(job.pz + k, z);
+        drapoSetFreeBits<w>(job.freeMask, k, ~pinned & all);
+        probe = probe + (((x + x) * zero + (y + y) * zero) + (z + z) * zero);
+    }
+    return drapoBits<L>(probe == probe) == all;
+}
+
+// All lanes of a mask, or all lanes where `present` holds.
+template <class L, class M>
+inline bool drapoAllWhere(M present, L value, L target) {
+    return drapoBits<L>(ktSelect(present, value, target) == target) == (1 << ktLaneWidth<L>::value) - 1;
 }
 
 // Stage pass. The springs of the grid's border are absent: their term is 0, as the straightforward
-// pass computes it from the absent side's scratch vector times 0 as long as that vector is finite.
-// `probe` collects 0 for every present spring whose difference is finite and NaN otherwise.
+// pass computes it from the absent side's finite scratch vector times 0. A side whose springs in
+// all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no division.
 template <class L>
-bool drapoStageLanes(const drapoStepJob& job) {
+void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
-    const L zero(0.0f);
+    constexpr int all = (1 << w) - 1;
+    const L zero(0.0f), rest(drapoRestLength);
     const L iota = drapoLoad<L>(drapoLaneIndex);
-    L probe(0.0f);
+    ktVec3f* const stages[4] = {job.app->k1, job.app->k2, job.app->k3, job.app->k4};
     for (int k = 0; k < drapoKnobs; k += w) {
-        if (!drapoAnyFree<w>(job.freeKnob + k)) continue;
+        const int free = drapoFreeBits<w>(job.freeMask, k);
+        if (free == 0) continue;
         const L hx = drapoLoad<L>(job.px + k), hy = drapoLoad<L>(job.py + k), hz = drapoLoad<L>(job.pz + k);
         // Column and index of every lane; a group may run on into the next row.
         const L rawColumn = L(static_cast<float>(k % drapoSide)) + iota;
@@ -99,10 +183,13 @@ bool drapoStageLanes(const drapoStepJob& job) {
             const L dy = drapoLoad<L>(job.py + k + offset) - hy;
             const L dz = drapoLoad<L>(job.pz + k + offset) - hz;
             const L dist = ktLength(dx, dy, dz);
+            if (drapoAllWhere(present, dist, rest)) {
+                tx[s] = ty[s] = tz[s] = zero;
+                return;
+            }
             tx[s] = ktSelect(present, drapoSpringTerm(dx, dist), zero);
             ty[s] = ktSelect(present, drapoSpringTerm(dy, dist), zero);
             tz[s] = ktSelect(present, drapoSpringTerm(dz, dist), zero);
-            probe = probe + ktSelect(present, ((dx - dx) + (dy - dy)) + (dz - dz), zero);
         };
         side(0, -1, column >= L(1.0f));
         side(1, 1, column < L(static_cast<float>(drapoSide - 1)));
@@ -112,40 +199,47 @@ bool drapoStageLanes(const drapoStepJob& job) {
         const L ix = drapoSpringIncrement(tx[0], tx[1], tx[2], tx[3], fx);
         const L iy = drapoSpringIncrement(ty[0], ty[1], ty[2], ty[3], fy);
         const L iz = drapoSpringIncrement(tz[0], tz[1], tz[2], tz[3], fz);
-        drapoStore(job.ix + k, ix);
-        drapoStore(job.iy + k, iy);
-        drapoStore(job.iz + k, iz);
-        if (drapoAllFree<w>(job.freeKnob + k)) {
-            for (ktVec3f* stage : {job.k1, job.k2, job.k3, job.k4}) ktStoreVertices(stage + k, ix, iy, iz);
+        if (free == all) {
+            for (ktVec3f* stage : stages) ktStoreVertices(stage + k, ix, iy, iz);
         } else {
+            alignas(64) float lanes[3][16];
+            drapoStore(lanes[0], ix);
+            drapoStore(lanes[1], iy);
+            drapoStore(lanes[2], iz);
             for (int l = 0; l < w; l++) {
-                if (!job.freeKnob[k + l]) continue;
-                for (ktVec3f* stage : {job.k1, job.k2, job.k3, job.k4})
-                    stage[k + l].set(job.ix[k + l], job.iy[k + l], job.iz[k + l]);
+                if (!(free & (1 << l))) continue;
+                for (ktVec3f* stage : stages) stage[k + l].set(lanes[0][l], lanes[1][l], lanes[2][l]);
             }
         }
     }
-    return drapoAllLanes<L>(probe == probe);
 }
 
-// Update pass: the four stage increments of a knob are its one increment.
+// Update pass: the four stage increments of a knob are its one increment, read from k1. The new
+// velocities and positions are stored into the free knobs only.
 template <class L>
 void drapoUpdateLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
-    const L gravity[3] = {L(job.gx), L(job.gy), L(job.gz)};
-    const float* const increments[3] = {job.ix, job.iy, job.iz};
-    float* const velocities[3] = {job.vx, job.vy, job.vz};
-    const float* const positions[3] = {job.px, job.py, job.pz};
-    float* const moved[3] = {job.nx, job.ny, job.nz};
+    drapoApp& app = *job.app;
+    const L gravity[3] = {L(app.enviro.x), L(app.enviro.y), L(app.enviro.z)};
+    float* const positions[3] = {job.px, job.py, job.pz};
     for (int k = 0; k < drapoKnobs; k += w) {
-        if (!drapoAnyFree<w>(job.freeKnob + k)) continue;
+        const int free = drapoFreeBits<w>(job.freeMask, k);
+        if (free == 0) continue;
+        L inc[3], vel[3], pos[3];
+        ktLoadVertices(app.k1 + k, inc[0], inc[1], inc[2]);
+        alignas(64) float lanes[6][16];
         for (int c = 0; c < 3; c++) {
-            const L inc = drapoLoad<L>(increments[c] + k);
-            L vel = drapoLoad<L>(velocities[c] + k);
-            L pos = drapoLoad<L>(positions[c] + k);
-            drapoUpdate(inc, inc, inc, inc, gravity[c], vel, pos);
-            drapoStore(velocities[c] + k, vel);
-            drapoStore(moved[c] + k, pos);
+            drapoGather(app.thread + k, 3 + c, vel[c]);
+            pos[c] = drapoLoad<L>(positions[c] + k);
+            drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], vel[c], pos[c]);
+            drapoStore(lanes[c], pos[c]);
+            drapoStore(lanes[3 + c], vel[c]);
+        }
+        for (int l = 0; l < w; l++) {
+            if (!(free & (1 << l))) continue;
+            clothknob& knob = app.thread[k + l];
+            knob.pos.set(lanes[0][l], lanes[1][l], lanes[2][l]);
+            knob.vel.set(lanes[3][l], lanes[4][l], lanes[5][l]);
         }
     }
 }

@@ -2,7 +2,9 @@
 // knobs for the scalar path.
 #include "demo/drapoStepKernel.h"
 
-bool drapoStagesScalar(const drapoStepJob& job) { return drapoStageLanes<float>(job); }
+bool drapoContactsScalar(const drapoStepJob& job) { return drapoContactLanes<float>(job); }
+void drapoStagesScalar(const drapoStepJob& job) { drapoStageLanes<float>(job); }
 void drapoUpdatesScalar(const drapoStepJob& job) { drapoUpdateLanes<float>(job); }
-bool drapoStagesSse2(const drapoStepJob& job) { return drapoStageLanes<ktFloat4>(job); }
+bool drapoContactsSse2(const drapoStepJob& job) { return drapoContactLanes<ktFloat4>(job); }
+void drapoStagesSse2(const drapoStepJob& job) { drapoStageLanes<ktFloat4>(job); }
 void drapoUpdatesSse2(const drapoStepJob& job) { drapoUpdateLanes<ktFloat4>(job); }
