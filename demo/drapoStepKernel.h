@@ -72,50 +72,85 @@ inline void drapoSetFreeBits(uint16_t* mask, int k, int bits) {
 static_assert(sizeof(clothknob) == 7 * sizeof(float), "clothknob must be seven floats");
 const int drapoKnobFloats = 7;
 
-// Float `field` (0 .. 5: pos x, y, z, vel x, y, z) of the knobs from p on, one per lane.
-inline void drapoGather(const clothknob* p, int field, float& out) {
-    out = reinterpret_cast<const float*>(p)[field];
+// All seven floats of the knobs from p on, one per lane (f[6] is the flag's word, moved as bits),
+// and the pinned bits. Four knobs at a time are one 4 x 4 transpose of (pos, vel.x) and one of
+// (vel, flag word): moves only, no value changes.
+inline int drapoLoadKnobs(const clothknob* p, float (&f)[7]) {
+    std::memcpy(f, p, sizeof f);
+    return p->on_surf ? 1 : 0;
 }
-// Bit l set where knob l from p on is pinned.
-inline int drapoPinned(const clothknob* p, float) { return p->on_surf ? 1 : 0; }
+inline void drapoStoreKnobs(clothknob* p, const float (&f)[7], int free) {
+    if (free) std::memcpy(reinterpret_cast<float*>(p), f, 6 * sizeof(float));
+}
 
-inline void drapoGather(const clothknob* p, int field, ktFloat4& out) {
-    const float* f = reinterpret_cast<const float*>(p) + field;
+inline int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
+    const float* b = reinterpret_cast<const float*>(p);
 #if KT_LANES_SSE2
-    out = ktFloat4(_mm_setr_ps(f[0], f[7], f[14], f[21]));
+    __m128 a0 = _mm_loadu_ps(b), a1 = _mm_loadu_ps(b + 7), a2 = _mm_loadu_ps(b + 14), a3 = _mm_loadu_ps(b + 21);
+    __m128 c0 = _mm_loadu_ps(b + 3), c1 = _mm_loadu_ps(b + 10), c2 = _mm_loadu_ps(b + 17), c3 = _mm_loadu_ps(b + 24);
+    _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+    _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
+    f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
+    // The flag is the low byte of the seventh word; the other three bytes are padding.
+    const __m128i flags = _mm_and_si128(_mm_castps_si128(c3), _mm_set1_epi32(0xff));
+    return ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(flags, _mm_setzero_si128()))) & 15;
 #else
-    for (int l = 0; l < 4; l++) out.v[l] = f[drapoKnobFloats * l];
+    for (int l = 0; l < 4; l++)
+        for (int c = 0; c < 7; c++) f[c].v[l] = b[drapoKnobFloats * l + c];
+    return (p[0].on_surf ? 1 : 0) | (p[1].on_surf ? 2 : 0) | (p[2].on_surf ? 4 : 0) | (p[3].on_surf ? 8 : 0);
 #endif
 }
-inline int drapoPinned(const clothknob* p, ktFloat4) {
-    return (p[0].on_surf ? 1 : 0) | (p[1].on_surf ? 2 : 0) | (p[2].on_surf ? 4 : 0) | (p[3].on_surf ? 8 : 0);
+// Writes pos and vel (f[0 .. 5]) into the knobs whose bit is set in `free`; f[6] must be the
+// words that drapoLoadKnobs read, since a knob's last twelve bytes are written whole.
+inline void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int free) {
+    float* b = reinterpret_cast<float*>(p);
+#if KT_LANES_SSE2
+    __m128 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
+    __m128 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
+    _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+    _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
+    const __m128 a[4] = {a0, a1, a2, a3}, c[4] = {c0, c1, c2, c3};
+    for (int l = 0; l < 4; l++) {
+        if (!(free & (1 << l))) continue;
+        _mm_storeu_ps(b + drapoKnobFloats * l + 3, c[l]);
+        _mm_storeu_ps(b + drapoKnobFloats * l, a[l]);
+    }
+#else
+    for (int l = 0; l < 4; l++)
+        if (free & (1 << l))
+            for (int c = 0; c < 6; c++) b[drapoKnobFloats * l + c] = f[c].v[l];
+#endif
 }
 
 #ifdef KT_MATH_KTLANESAVX2_H
-inline __m256i drapoKnobIndex8() { return _mm256_setr_epi32(0, 7, 14, 21, 28, 35, 42, 49); }
-inline void drapoGather(const clothknob* p, int field, ktFloat8& out) {
-    out = ktFloat8(_mm256_i32gather_ps(reinterpret_cast<const float*>(p) + field, drapoKnobIndex8(), 4));
+inline int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
+    ktFloat4 low[7], high[7];
+    const int bits = drapoLoadKnobs(p, low) | drapoLoadKnobs(p + 4, high) << 4;
+    for (int c = 0; c < 7; c++) f[c] = ktFloat8(low[c], high[c]);
+    return bits;
 }
-// The flag is the low byte of the knob's seventh word; the other three bytes are padding.
-inline int drapoPinned(const clothknob* p, ktFloat8) {
-    const __m256i words =
-        _mm256_i32gather_epi32(reinterpret_cast<const int*>(p) + 6, drapoKnobIndex8(), 4);
-    const __m256i flags = _mm256_and_si256(words, _mm256_set1_epi32(0xff));
-    const __m256i clear = _mm256_cmpeq_epi32(flags, _mm256_setzero_si256());
-    return ~_mm256_movemask_ps(_mm256_castsi256_ps(clear)) & 0xff;
+inline void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
+    ktFloat4 low[7], high[7];
+    for (int c = 0; c < 7; c++) low[c] = f[c].low(), high[c] = f[c].high();
+    drapoStoreKnobs(p, low, free & 15);
+    drapoStoreKnobs(p + 4, high, free >> 4);
 }
 #endif
 
 #ifdef KT_MATH_KTLANESAVX512_H
-inline __m512i drapoKnobIndex16() {
-    return _mm512_setr_epi32(0, 7, 14, 21, 28, 35, 42, 49, 56, 63, 70, 77, 84, 91, 98, 105);
+inline int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
+    ktFloat4 q[4][7];
+    int bits = 0;
+    for (int g = 0; g < 4; g++) bits |= drapoLoadKnobs(p + 4 * g, q[g]) << (4 * g);
+    for (int c = 0; c < 7; c++) f[c] = ktFloat16::fromQuarters(q[0][c], q[1][c], q[2][c], q[3][c]);
+    return bits;
 }
-inline void drapoGather(const clothknob* p, int field, ktFloat16& out) {
-    out = ktFloat16(_mm512_i32gather_ps(drapoKnobIndex16(), reinterpret_cast<const float*>(p) + field, 4));
-}
-inline int drapoPinned(const clothknob* p, ktFloat16) {
-    const __m512i words = _mm512_i32gather_epi32(drapoKnobIndex16(), reinterpret_cast<const int*>(p) + 6, 4);
-    return _mm512_test_epi32_mask(words, _mm512_set1_epi32(0xff));
+inline void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
+    for (int g = 0; g < 4; g++) {
+        ktFloat4 q[7];
+        for (int c = 0; c < 7; c++) q[c] = f[c].quarter(g);
+        drapoStoreKnobs(p + 4 * g, q, (free >> (4 * g)) & 15);
+    }
 }
 #endif
 
@@ -131,18 +166,15 @@ bool drapoContactLanes(const drapoStepJob& job) {
     clothknob* const thread = job.app->thread;
     for (int k = 0; k < drapoKnobs; k += w) {
         const clothknob* p = thread + k;
-        int pinned = drapoPinned(p, L());
-        L x, y, z;
-        drapoGather(p, 2, z);
-        const int touch = ~pinned & ~drapoBits<L>(z >= top) & all;
+        L f[7];
+        int pinned = drapoLoadKnobs(p, f);
+        const int touch = ~pinned & ~drapoBits<L>(f[2] >= top) & all;
         if (touch != 0) {
             for (int l = 0; l < w; l++)
                 if (touch & (1 << l)) drapoTouch(*job.app, k + l);
-            pinned = drapoPinned(p, L());
-            drapoGather(p, 2, z);
+            pinned = drapoLoadKnobs(p, f);
         }
-        drapoGather(p, 0, x);
-        drapoGather(p, 1, y);
+        const L x = f[0], y = f[1], z = f[2];
         drapoStore(job.px + k, x);
         drapoStore(job.py + k, y);
         drapoStore(job.pz + k, z);
@@ -221,26 +253,14 @@ void drapoUpdateLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
     drapoApp& app = *job.app;
     const L gravity[3] = {L(app.enviro.x), L(app.enviro.y), L(app.enviro.z)};
-    float* const positions[3] = {job.px, job.py, job.pz};
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
-        L inc[3], vel[3], pos[3];
+        L inc[3], f[7];
         ktLoadVertices(app.k1 + k, inc[0], inc[1], inc[2]);
-        alignas(64) float lanes[6][16];
-        for (int c = 0; c < 3; c++) {
-            drapoGather(app.thread + k, 3 + c, vel[c]);
-            pos[c] = drapoLoad<L>(positions[c] + k);
-            drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], vel[c], pos[c]);
-            drapoStore(lanes[c], pos[c]);
-            drapoStore(lanes[3 + c], vel[c]);
-        }
-        for (int l = 0; l < w; l++) {
-            if (!(free & (1 << l))) continue;
-            clothknob& knob = app.thread[k + l];
-            knob.pos.set(lanes[0][l], lanes[1][l], lanes[2][l]);
-            knob.vel.set(lanes[3][l], lanes[4][l], lanes[5][l]);
-        }
+        drapoLoadKnobs(app.thread + k, f);
+        for (int c = 0; c < 3; c++) drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], f[3 + c], f[c]);
+        drapoStoreKnobs(app.thread + k, f, free);
     }
 }
 
