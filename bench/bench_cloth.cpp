@@ -73,6 +73,29 @@ void BM_UpdateMeshAfterStep(benchmark::State& state) {
 }
 BENCHMARK(BM_UpdateMeshAfterStep)->Unit(benchmark::kMicrosecond);
 
+// The mesh pass while the sheet drapes: after steps 101 .. 400 from the start, cycled, each pass
+// after a fresh step, so the knobs that moved since the last pass need their angles anew.
+void BM_UpdateMeshDraping(benchmark::State& state) {
+    std::unique_ptr<BenchCloth> app(new BenchCloth), start(new BenchCloth);
+    for (int s = 0; s < 100; s++) start->step();
+    *app = *start;
+    int steps = 100;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (steps == 400) {
+            *app = *start;
+            steps = 100;
+        }
+        app->step();
+        steps++;
+        state.ResumeTiming();
+        app->updateMesh();
+        benchmark::DoNotOptimize(app->blanky->vertexList[0].z);
+    }
+    state.SetItemsProcessed(state.iterations() * drapoKnobs);
+}
+BENCHMARK(BM_UpdateMeshDraping)->Unit(benchmark::kMicrosecond);
+
 // makeApp as main calls it. The object is destroyed and released again (its destructor is trivial);
 // its mesh cannot be, so memory grows by about 0.8 MB per iteration and the run is capped.
 void BM_MakeApp(benchmark::State& state) {

@@ -4,6 +4,8 @@
 // drapoDynamics.cpp, drapoTerrain.cpp and drapoFrame.cpp.
 #include "demo/drapoApp.h"
 
+#include "demo/drapoCloth.h"
+
 #include "math/ktTransforms.h"
 
 // Every knob, vector and stage entry is (0, 0, 0) through ktVec3f's constructor before the body
@@ -11,10 +13,10 @@
 // unused fx, fy and h, are given harmless values so that no member is ever indeterminate.
 drapoApp::drapoApp()
     : blanky(nullptr),
-      dist1(1.0f),
-      dist2(1.0f),
-      dist3(1.0f),
-      dist4(1.0f),
+      dist1(drapoRestLength),
+      dist2(drapoRestLength),
+      dist3(drapoRestLength),
+      dist4(drapoRestLength),
       fx(0.0f),
       fy(0.0f),
       j(0.0f),
@@ -25,10 +27,10 @@ drapoApp::drapoApp()
     for (i = 0; i < drapoKnobs; i++) {
         thread[i].on_surf = false;
         thread[i].pos.set(static_cast<float>(i % drapoSide - 49), static_cast<float>(i / drapoSide - 49),
-                          6.0f);
+                          drapoStartHeight);
         thread[i].vel.set(0.0f, 0.0f, 0.0f);
     }
-    enviro.set(0.0f, 0.0f, -0.01f);
+    enviro.set(0.0f, 0.0f, drapoGravity);
     zero *= 0.0f;
     j = 0.0f;
     blanky = new ktMeshShape(drapoSide, drapoSide);

@@ -22,7 +22,7 @@ const float drapoOuterWeight = 6.0f;   // divisor of the first and last stage in
 const float drapoInnerWeight = 3.0f;   // divisor of the two middle stage increments
 const float drapoDamping = 0.9f;       // velocity kept per step
 const float drapoMoveStep = 0.12f;     // step length applied to the velocity, in float
-const float drapoTerrainTop = 5.0f;    // nothing of the terrain lies higher
+const float drapoTerrainTop = 5.0f;    // the relief's height: nothing of the terrain lies higher
 
 /// One component of the spring towards a neighbour `del` away at distance `dist`:
 /// del - del / dist = (dist - 1) * unit(del), a linear spring of rest length 1 that pulls when

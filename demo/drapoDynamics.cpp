@@ -210,8 +210,8 @@ void drapoApp::step() {
     for (i = 0; i < drapoKnobs; i++) {
         if (thread[i].on_surf) continue;
         rungef(thread, k1[i], zero, i);
-        rungef(thread, k2[i], k1[i] / 2.0f, i);
-        rungef(thread, k3[i], k2[i] / 2.0f, i);
+        rungef(thread, k2[i], k1[i] / drapoOffsetDivisor, i);
+        rungef(thread, k3[i], k2[i] / drapoOffsetDivisor, i);
         rungef(thread, k4[i], k3[i], i);
     }
 

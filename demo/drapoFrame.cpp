@@ -58,6 +58,9 @@ struct AngleMemo {
     }
 };
 
+const float green[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+static_assert(sizeof(ktVec4f) == sizeof green, "ktVec4f must be four packed floats");
+
 AngleMemo thetaMemo[drapoKnobs];
 AngleMemo phiMemo[drapoKnobs];
 
@@ -90,7 +93,8 @@ void drapoApp::updateMesh() {
         const float y = static_cast<float>(r * sinPhi * cosTheta);
         const float z = static_cast<float>(r * cosPhi);
         if (direct) {
-            colors[k].set(0.0f, 1.0f, 0.0f, 1.0f);
+            // A colour that is already this green, bit for bit, is left as it is.
+            if (std::memcmp(&colors[k], green, sizeof green) != 0) colors[k].set(0.0f, 1.0f, 0.0f, 1.0f);
             vertices[k].set(x, y, z);
         } else {
             i = k;

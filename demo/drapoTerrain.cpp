@@ -3,6 +3,7 @@
 // coordinate of its own; the W's two diagonals are bars sheared at slope 0.8. Letter coordinates
 // and sheared bounds are formed in double and handed to rect as floats.
 #include "demo/drapoApp.h"
+#include "demo/drapoCloth.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ float rect(float x, float y, float top, float left, float bottom, float right) {
 // comparison of the very float that the strokes would compare.
 float drapoApp::surface(float x, float y) {
     const float floorHeight = 4.0f;
-    const float reliefHeight = 5.0f;
+    const float reliefHeight = drapoTerrainTop;
 
     const float xs = x + 20.0f;
     const float shifted = y + 50.0f;
