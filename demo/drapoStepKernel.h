@@ -122,34 +122,105 @@ inline void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int free) {
 #endif
 }
 
+// The same transposes on 128-bit lanes of wider registers: register lane q holds knobs 4q .. 4q + 3
+// of the group, so a lane-wise transpose yields the group's lanes in order.
 #ifdef KT_MATH_KTLANESAVX2_H
+inline void drapoTranspose(__m256& r0, __m256& r1, __m256& r2, __m256& r3) {
+    const __m256 t0 = _mm256_unpacklo_ps(r0, r1), t1 = _mm256_unpacklo_ps(r2, r3);
+    const __m256 t2 = _mm256_unpackhi_ps(r0, r1), t3 = _mm256_unpackhi_ps(r2, r3);
+    r0 = _mm256_shuffle_ps(t0, t1, _MM_SHUFFLE(1, 0, 1, 0));
+    r1 = _mm256_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 2, 3, 2));
+    r2 = _mm256_shuffle_ps(t2, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    r3 = _mm256_shuffle_ps(t2, t3, _MM_SHUFFLE(3, 2, 3, 2));
+}
+// Floats o .. o + 3 of knob l (register lane 0) and of knob l + 4 (lane 1).
+inline __m256 drapoKnobPair(const float* b, int l, int o) {
+    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(b + drapoKnobFloats * l + o)),
+                                _mm_loadu_ps(b + drapoKnobFloats * (l + 4) + o), 1);
+}
 inline int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
-    ktFloat4 low[7], high[7];
-    const int bits = drapoLoadKnobs(p, low) | drapoLoadKnobs(p + 4, high) << 4;
-    for (int c = 0; c < 7; c++) f[c] = ktFloat8(low[c], high[c]);
-    return bits;
+    const float* b = reinterpret_cast<const float*>(p);
+    __m256 a0 = drapoKnobPair(b, 0, 0), a1 = drapoKnobPair(b, 1, 0), a2 = drapoKnobPair(b, 2, 0),
+           a3 = drapoKnobPair(b, 3, 0);
+    __m256 c0 = drapoKnobPair(b, 0, 3), c1 = drapoKnobPair(b, 1, 3), c2 = drapoKnobPair(b, 2, 3),
+           c3 = drapoKnobPair(b, 3, 3);
+    drapoTranspose(a0, a1, a2, a3);
+    drapoTranspose(c0, c1, c2, c3);
+    f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
+    const __m256i flags = _mm256_and_si256(_mm256_castps_si256(c3), _mm256_set1_epi32(0xff));
+    return ~_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(flags, _mm256_setzero_si256()))) & 0xff;
 }
 inline void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
-    ktFloat4 low[7], high[7];
-    for (int c = 0; c < 7; c++) low[c] = f[c].low(), high[c] = f[c].high();
-    drapoStoreKnobs(p, low, free & 15);
-    drapoStoreKnobs(p + 4, high, free >> 4);
+    float* b = reinterpret_cast<float*>(p);
+    __m256 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
+    __m256 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
+    drapoTranspose(a0, a1, a2, a3);
+    drapoTranspose(c0, c1, c2, c3);
+    const __m256 a[4] = {a0, a1, a2, a3}, c[4] = {c0, c1, c2, c3};
+    for (int l = 0; l < 8; l++) {
+        if (!(free & (1 << l))) continue;
+        const int half = l >> 2;
+        const __m128 cl = half ? _mm256_extractf128_ps(c[l & 3], 1) : _mm256_castps256_ps128(c[l & 3]);
+        const __m128 al = half ? _mm256_extractf128_ps(a[l & 3], 1) : _mm256_castps256_ps128(a[l & 3]);
+        _mm_storeu_ps(b + drapoKnobFloats * l + 3, cl);
+        _mm_storeu_ps(b + drapoKnobFloats * l, al);
+    }
 }
 #endif
 
 #ifdef KT_MATH_KTLANESAVX512_H
+inline void drapoTranspose(__m512& r0, __m512& r1, __m512& r2, __m512& r3) {
+    const __m512 t0 = _mm512_unpacklo_ps(r0, r1), t1 = _mm512_unpacklo_ps(r2, r3);
+    const __m512 t2 = _mm512_unpackhi_ps(r0, r1), t3 = _mm512_unpackhi_ps(r2, r3);
+    r0 = _mm512_shuffle_ps(t0, t1, _MM_SHUFFLE(1, 0, 1, 0));
+    r1 = _mm512_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 2, 3, 2));
+    r2 = _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    r3 = _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(3, 2, 3, 2));
+}
+// Floats o .. o + 3 of knobs l, l + 4, l + 8 and l + 12 (register lanes 0 .. 3).
+inline __m512 drapoKnobQuad(const float* b, int l, int o) {
+    __m512 r = _mm512_castps128_ps512(_mm_loadu_ps(b + drapoKnobFloats * l + o));
+    r = _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 4) + o), 1);
+    r = _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 8) + o), 2);
+    return _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 12) + o), 3);
+}
 inline int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
-    ktFloat4 q[4][7];
-    int bits = 0;
-    for (int g = 0; g < 4; g++) bits |= drapoLoadKnobs(p + 4 * g, q[g]) << (4 * g);
-    for (int c = 0; c < 7; c++) f[c] = ktFloat16::fromQuarters(q[0][c], q[1][c], q[2][c], q[3][c]);
-    return bits;
+    const float* b = reinterpret_cast<const float*>(p);
+    __m512 a0 = drapoKnobQuad(b, 0, 0), a1 = drapoKnobQuad(b, 1, 0), a2 = drapoKnobQuad(b, 2, 0),
+           a3 = drapoKnobQuad(b, 3, 0);
+    __m512 c0 = drapoKnobQuad(b, 0, 3), c1 = drapoKnobQuad(b, 1, 3), c2 = drapoKnobQuad(b, 2, 3),
+           c3 = drapoKnobQuad(b, 3, 3);
+    drapoTranspose(a0, a1, a2, a3);
+    drapoTranspose(c0, c1, c2, c3);
+    f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
+    return _mm512_test_epi32_mask(_mm512_castps_si512(c3), _mm512_set1_epi32(0xff));
 }
 inline void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
-    for (int g = 0; g < 4; g++) {
-        ktFloat4 q[7];
-        for (int c = 0; c < 7; c++) q[c] = f[c].quarter(g);
-        drapoStoreKnobs(p + 4 * g, q, (free >> (4 * g)) & 15);
+    float* b = reinterpret_cast<float*>(p);
+    __m512 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
+    __m512 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
+    drapoTranspose(a0, a1, a2, a3);
+    drapoTranspose(c0, c1, c2, c3);
+    const __m512 a[4] = {a0, a1, a2, a3}, c[4] = {c0, c1, c2, c3};
+    for (int l = 0; l < 16; l++) {
+        if (!(free & (1 << l))) continue;
+        __m128 cl, al;
+        switch (l >> 2) {
+            case 0:
+                cl = _mm512_extractf32x4_ps(c[l & 3], 0), al = _mm512_extractf32x4_ps(a[l & 3], 0);
+                break;
+            case 1:
+                cl = _mm512_extractf32x4_ps(c[l & 3], 1), al = _mm512_extractf32x4_ps(a[l & 3], 1);
+                break;
+            case 2:
+                cl = _mm512_extractf32x4_ps(c[l & 3], 2), al = _mm512_extractf32x4_ps(a[l & 3], 2);
+                break;
+            default:
+                cl = _mm512_extractf32x4_ps(c[l & 3], 3), al = _mm512_extractf32x4_ps(a[l & 3], 3);
+                break;
+        }
+        _mm_storeu_ps(b + drapoKnobFloats * l + 3, cl);
+        _mm_storeu_ps(b + drapoKnobFloats * l, al);
     }
 }
 #endif
