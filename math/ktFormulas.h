@@ -22,10 +22,13 @@
 
 static_assert(FLT_EVAL_METHOD == 0, "float arithmetic must be evaluated in float precision");
 
-/// The lane operations for one float.
+/// The correctly rounded square root (the lane operation for one float).
 inline float ktSqrt(float v) { return std::sqrt(v); }
+/// `a` when `take` holds, else `b` (the lane operation for one float).
 inline float ktSelect(bool take, float a, float b) { return take ? a : b; }
+/// The float as a double, exactly.
 inline double ktWiden(float v) { return static_cast<double>(v); }
+/// The double rounded to the nearest float, as static_cast rounds it.
 inline float ktNarrow(double v) { return static_cast<float>(v); }
 
 /// ((m0 x + m1 y) + m2 z) + m3: one row of an affine point transform (w = 1).

@@ -136,30 +136,28 @@ struct ktMask4 {
     bool v[4];
 };
 
-struct ktDouble4 {
-    double v[4];
-    ktDouble4() = default;
-    explicit ktDouble4(double s) : v{s, s, s, s} {}
-};
-
-struct ktFloat4 {
+// Four values of T (float for ktFloat4, double for ktDouble4).
+template <class T>
+struct ktPlain4 {
     static constexpr int width = 4;
-    float v[4];
-    ktFloat4() = default;
-    explicit ktFloat4(float s) : v{s, s, s, s} {}
+    T v[4];
+    ktPlain4() = default;
+    explicit ktPlain4(T s) : v{s, s, s, s} {}
 
-    static ktFloat4 load(const float* p) {
-        ktFloat4 r;
+    static ktPlain4 load(const T* p) {
+        ktPlain4 r;
         std::memcpy(r.v, p, sizeof r.v);
         return r;
     }
-    void store(float* p) const { std::memcpy(p, v, sizeof v); }
-    static ktFloat4 fromInts(const int* p) {
-        ktFloat4 r;
-        for (int l = 0; l < 4; l++) r.v[l] = static_cast<float>(p[l]);
+    void store(T* p) const { std::memcpy(p, v, sizeof v); }
+    static ktPlain4 fromInts(const int* p) {
+        ktPlain4 r;
+        for (int l = 0; l < 4; l++) r.v[l] = static_cast<T>(p[l]);
         return r;
     }
 };
+using ktFloat4 = ktPlain4<float>;
+using ktDouble4 = ktPlain4<double>;
 
 // Applies `op` lane by lane.
 template <class R, class A, class B, class Op>
@@ -169,29 +167,37 @@ inline R ktLanewise(const A& a, const B& b, Op op) {
     return r;
 }
 
-inline ktFloat4 operator+(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktFloat4>(a, b, [](float p, float q) { return p + q; });
+template <class T>
+inline ktPlain4<T> operator+(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktPlain4<T>>(a, b, [](T p, T q) { return p + q; });
 }
-inline ktFloat4 operator-(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktFloat4>(a, b, [](float p, float q) { return p - q; });
+template <class T>
+inline ktPlain4<T> operator-(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktPlain4<T>>(a, b, [](T p, T q) { return p - q; });
 }
-inline ktFloat4 operator*(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktFloat4>(a, b, [](float p, float q) { return p * q; });
+template <class T>
+inline ktPlain4<T> operator*(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktPlain4<T>>(a, b, [](T p, T q) { return p * q; });
 }
-inline ktFloat4 operator/(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktFloat4>(a, b, [](float p, float q) { return p / q; });
+template <class T>
+inline ktPlain4<T> operator/(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktPlain4<T>>(a, b, [](T p, T q) { return p / q; });
 }
-inline ktFloat4 operator-(ktFloat4 a) {
-    return ktLanewise<ktFloat4>(a, a, [](float p, float) { return -p; });
+template <class T>
+inline ktPlain4<T> operator-(ktPlain4<T> a) {
+    return ktLanewise<ktPlain4<T>>(a, a, [](T p, T) { return -p; });
 }
-inline ktMask4 operator==(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktMask4>(a, b, [](float p, float q) { return p == q; });
+template <class T>
+inline ktMask4 operator==(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktMask4>(a, b, [](T p, T q) { return p == q; });
 }
-inline ktMask4 operator<(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktMask4>(a, b, [](float p, float q) { return p < q; });
+template <class T>
+inline ktMask4 operator<(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktMask4>(a, b, [](T p, T q) { return p < q; });
 }
-inline ktMask4 operator>=(ktFloat4 a, ktFloat4 b) {
-    return ktLanewise<ktMask4>(a, b, [](float p, float q) { return p >= q; });
+template <class T>
+inline ktMask4 operator>=(ktPlain4<T> a, ktPlain4<T> b) {
+    return ktLanewise<ktMask4>(a, b, [](T p, T q) { return p >= q; });
 }
 inline ktMask4 operator&(ktMask4 a, ktMask4 b) {
     return ktLanewise<ktMask4>(a, b, [](bool p, bool q) { return p && q; });
@@ -207,16 +213,6 @@ inline ktFloat4 ktSelect(ktMask4 m, ktFloat4 a, ktFloat4 b) {
 inline int ktMaskBits(ktMask4 m) { return m.v[0] | m.v[1] << 1 | m.v[2] << 2 | m.v[3] << 3; }
 inline ktFloat4 ktSqrt(ktFloat4 a) {
     return ktLanewise<ktFloat4>(a, a, [](float p, float) { return ::ktSqrt(p); });
-}
-
-inline ktDouble4 operator+(ktDouble4 a, ktDouble4 b) {
-    return ktLanewise<ktDouble4>(a, b, [](double p, double q) { return p + q; });
-}
-inline ktDouble4 operator-(ktDouble4 a, ktDouble4 b) {
-    return ktLanewise<ktDouble4>(a, b, [](double p, double q) { return p - q; });
-}
-inline ktDouble4 operator*(ktDouble4 a, ktDouble4 b) {
-    return ktLanewise<ktDouble4>(a, b, [](double p, double q) { return p * q; });
 }
 inline ktDouble4 ktWiden(ktFloat4 a) {
     return ktLanewise<ktDouble4>(a, a, [](float p, float) { return ::ktWiden(p); });

@@ -1,0 +1,130 @@
+// Internal to the library: the 16-lane value types of AVX-512F (ktFloat16, ktMask16, ktDouble16), with
+// the operations and names of ktFloat4 (math/ktLanes.h), so the formulas of math/ktFormulas.h run on
+// them unchanged. Only for source files compiled for AVX-512F (-mavx512f), whose functions
+// the program calls only after it has checked that the processor and the operating system support
+// AVX-512F. Only AVX-512F instructions are used (no DQ or VL). Every lane performs the IEEE
+// single-precision operation that float performs; double steps go through double lanes. Internal
+// linkage throughout, for the reason given in math/ktLanes.h.
+#ifndef KT_MATH_KTLANESAVX512_H
+#define KT_MATH_KTLANESAVX512_H
+
+// AVX-512F brings fused multiply-add with it (clang drops AVX-512F when told -mno-fma). No
+// operation here fuses, and -ffp-contract=off keeps the compiler from fusing a product and a sum.
+#if !defined(__AVX512F__)
+#error "math/ktLanesAvx512.h needs -mavx512f"
+#endif
+
+// GCC 12's AVX-512 intrinsics initialise their "undefined" operands from themselves, which its
+// own -Wuninitialized reports wherever they are inlined. The warning is wrong there; it is turned
+// off for the rest of the (kernel) file that includes this header.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <immintrin.h>
+
+#include "math/ktLanes.h"
+
+namespace {
+
+struct ktMask16 {
+    __mmask16 v;  // bit l set where the comparison holds in lane l
+};
+
+struct ktDouble16 {
+    __m512d lo, hi;  // lanes 0 .. 7 and 8 .. 15
+    ktDouble16() = default;
+    ktDouble16(__m512d l, __m512d h) : lo(l), hi(h) {}
+    explicit ktDouble16(double s) : lo(_mm512_set1_pd(s)), hi(lo) {}
+};
+
+struct ktFloat16 {
+    static constexpr int width = 16;
+    __m512 v;
+    ktFloat16() = default;
+    explicit ktFloat16(__m512 a) : v(a) {}
+    explicit ktFloat16(float s) : v(_mm512_set1_ps(s)) {}
+
+    static ktFloat16 load(const float* p) { return ktFloat16(_mm512_loadu_ps(p)); }
+    void store(float* p) const { _mm512_storeu_ps(p, v); }
+    static ktFloat16 fromInts(const int* p) { return ktFloat16(_mm512_cvtepi32_ps(_mm512_loadu_si512(p))); }
+    // Lanes 4q .. 4q + 3.
+    ktFloat4 quarter(int q) const {
+        switch (q) {
+            case 0:
+                return ktFloat4(_mm512_extractf32x4_ps(v, 0));
+            case 1:
+                return ktFloat4(_mm512_extractf32x4_ps(v, 1));
+            case 2:
+                return ktFloat4(_mm512_extractf32x4_ps(v, 2));
+            default:
+                return ktFloat4(_mm512_extractf32x4_ps(v, 3));
+        }
+    }
+    static ktFloat16 fromQuarters(ktFloat4 q0, ktFloat4 q1, ktFloat4 q2, ktFloat4 q3) {
+        __m512 r = _mm512_castps128_ps512(q0.v);
+        r = _mm512_insertf32x4(r, q1.v, 1);
+        r = _mm512_insertf32x4(r, q2.v, 2);
+        return ktFloat16(_mm512_insertf32x4(r, q3.v, 3));
+    }
+    // Lanes 0 .. 7 and 8 .. 15 as 256-bit halves.
+    __m256 lowHalf() const { return _mm512_castps512_ps256(v); }
+    __m256 highHalf() const { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
+    static ktFloat16 fromHalves(__m256 low, __m256 high) {
+        return ktFloat16(_mm512_castpd_ps(
+            _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1)));
+    }
+};
+
+inline ktFloat16 operator+(ktFloat16 a, ktFloat16 b) { return ktFloat16(_mm512_add_ps(a.v, b.v)); }
+inline ktFloat16 operator-(ktFloat16 a, ktFloat16 b) { return ktFloat16(_mm512_sub_ps(a.v, b.v)); }
+inline ktFloat16 operator*(ktFloat16 a, ktFloat16 b) { return ktFloat16(_mm512_mul_ps(a.v, b.v)); }
+inline ktFloat16 operator/(ktFloat16 a, ktFloat16 b) { return ktFloat16(_mm512_div_ps(a.v, b.v)); }
+inline ktFloat16 operator-(ktFloat16 a) {
+    return ktFloat16(_mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(a.v), _mm512_set1_epi32(INT32_MIN))));
+}
+// The predicates of SSE's cmpeq, cmplt and cmpge: NaN compares false.
+inline ktMask16 operator==(ktFloat16 a, ktFloat16 b) { return ktMask16{_mm512_cmp_ps_mask(a.v, b.v, _CMP_EQ_OQ)}; }
+inline ktMask16 operator<(ktFloat16 a, ktFloat16 b) { return ktMask16{_mm512_cmp_ps_mask(a.v, b.v, _CMP_LT_OS)}; }
+inline ktMask16 operator>=(ktFloat16 a, ktFloat16 b) { return ktMask16{_mm512_cmp_ps_mask(a.v, b.v, _CMP_GE_OS)}; }
+inline ktMask16 operator&(ktMask16 a, ktMask16 b) { return ktMask16{static_cast<__mmask16>(a.v & b.v)}; }
+inline ktMask16 operator|(ktMask16 a, ktMask16 b) { return ktMask16{static_cast<__mmask16>(a.v | b.v)}; }
+// _mm512_mask_blend_ps takes its second operand where the mask bit is clear, its third where set.
+inline ktFloat16 ktSelect(ktMask16 m, ktFloat16 a, ktFloat16 b) { return ktFloat16(_mm512_mask_blend_ps(m.v, b.v, a.v)); }
+inline int ktMaskBits(ktMask16 m) { return static_cast<int>(m.v); }
+inline ktFloat16 ktSqrt(ktFloat16 a) { return ktFloat16(_mm512_sqrt_ps(a.v)); }
+
+inline ktDouble16 operator+(ktDouble16 a, ktDouble16 b) {
+    return ktDouble16(_mm512_add_pd(a.lo, b.lo), _mm512_add_pd(a.hi, b.hi));
+}
+inline ktDouble16 operator-(ktDouble16 a, ktDouble16 b) {
+    return ktDouble16(_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi));
+}
+inline ktDouble16 operator*(ktDouble16 a, ktDouble16 b) {
+    return ktDouble16(_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi));
+}
+inline ktDouble16 ktWiden(ktFloat16 a) {
+    return ktDouble16(_mm512_cvtps_pd(a.lowHalf()), _mm512_cvtps_pd(a.highHalf()));
+}
+inline ktFloat16 ktNarrow(ktDouble16 a) {
+    return ktFloat16::fromHalves(_mm512_cvtpd_ps(a.lo), _mm512_cvtpd_ps(a.hi));
+}
+
+inline void ktLoadInts(const int* p, ktFloat16& out) { out = ktFloat16::fromInts(p); }
+
+// Sixteen packed vertices: four groups of four, each moved with ktFloat4's shuffles.
+inline void ktLoadVertices(const ktVec3f* v, ktFloat16& x, ktFloat16& y, ktFloat16& z) {
+    ktFloat4 x4[4], y4[4], z4[4];
+    for (int q = 0; q < 4; q++) ktLoadVertices(v + 4 * q, x4[q], y4[q], z4[q]);
+    x = ktFloat16::fromQuarters(x4[0], x4[1], x4[2], x4[3]);
+    y = ktFloat16::fromQuarters(y4[0], y4[1], y4[2], y4[3]);
+    z = ktFloat16::fromQuarters(z4[0], z4[1], z4[2], z4[3]);
+}
+
+inline void ktStoreVertices(ktVec3f* v, ktFloat16 x, ktFloat16 y, ktFloat16 z) {
+    for (int q = 0; q < 4; q++) ktStoreVertices(v + 4 * q, x.quarter(q), y.quarter(q), z.quarter(q));
+}
+
+}  // namespace
+
+#endif
