@@ -1,0 +1,25 @@
+// The shape passes' loops compiled for AVX-512F: sixteen points a lane group (world and window positions, a
+// strip run's face normals, the normals' final averaging), instantiated from
+// shapes/ktShapePassesKernel.h. Only the entry points below have external linkage; everything they
+// call is internal to this object, so no AVX-512F instruction reaches baseline code.
+#include "math/ktLanesAvx512.h"
+#include "shapes/ktShapePassesKernel.h"
+#include "shapes/ktShapePassesWide.h"
+
+int ktShapeWorldPositionsAvx512(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int count) {
+    return worldPositionGroups<ktFloat16>(m, own, world, 0, count);
+}
+
+int ktShapeWindowPositionsAvx512(const float (&camera)[4][4], const int (&viewport)[4], const ktVec3f* world,
+                               ktVec3f* window, int count) {
+    return windowPositionGroups<ktFloat16>(camera, viewport, world, window, 0, count);
+}
+
+int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, float* nx, float* ny, float* nz,
+                          int faces) {
+    return stripFaceGroups<ktFloat16>(StripRun{px, py, pz, nx, ny, nz}, 0, faces);
+}
+
+int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count) {
+    return finishNormalGroups<ktFloat16>(normals, counts, 0, count);
+}
