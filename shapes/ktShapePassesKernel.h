@@ -161,32 +161,38 @@ inline void scatterVertices(ktVec3f* base, const int* index, L x, L y, L z) {
 }
 
 #if KT_LANES_SSE2
-// Four vertices: each read as its x, y pair and its z (never past its own three floats), then
-// transposed.
+// One vertex as (x, y, z, 0): its x, y pair and its z, never read past its own three floats.
+inline __m128 loadVertex(const ktVec3f* base, int i) {
+    const float* p = &base[i].x;
+    return _mm_movelh_ps(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))), _mm_load_ss(p + 2));
+}
+
+// Four vertices, transposed.
 template <>
 inline void gatherVertices<ktFloat4>(const ktVec3f* base, const int* index, ktFloat4& x, ktFloat4& y,
                                       ktFloat4& z) {
-    __m128 r[4];
-    for (int l = 0; l < 4; l++) {
-        const float* p = &base[index[l]].x;
-        const __m128 xy = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p)));
-        r[l] = _mm_movelh_ps(xy, _mm_load_ss(p + 2));
-    }
-    _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
-    x.v = r[0];
-    y.v = r[1];
-    z.v = r[2];
+    const __m128 r0 = loadVertex(base, index[0]), r1 = loadVertex(base, index[1]);
+    const __m128 r2 = loadVertex(base, index[2]), r3 = loadVertex(base, index[3]);
+    const __m128 xy01 = _mm_unpacklo_ps(r0, r1), xy23 = _mm_unpacklo_ps(r2, r3);  // x0 x1 y0 y1, x2 x3 y2 y3
+    x.v = _mm_movelh_ps(xy01, xy23);
+    y.v = _mm_movehl_ps(xy23, xy01);
+    z.v = _mm_movelh_ps(_mm_unpackhi_ps(r0, r1), _mm_unpackhi_ps(r2, r3));
 }
 template <>
 inline void scatterVertices<ktFloat4>(ktVec3f* base, const int* index, ktFloat4 x, ktFloat4 y, ktFloat4 z) {
-    __m128 r0 = x.v, r1 = y.v, r2 = z.v, r3 = _mm_setzero_ps();
-    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-    const __m128 r[4] = {r0, r1, r2, r3};
-    for (int l = 0; l < 4; l++) {
-        float* p = &base[index[l]].x;
-        _mm_store_sd(reinterpret_cast<double*>(p), _mm_castps_pd(r[l]));
-        _mm_store_ss(p + 2, _mm_movehl_ps(r[l], r[l]));
-    }
+    const __m128 xy01 = _mm_unpacklo_ps(x.v, y.v), xy23 = _mm_unpackhi_ps(x.v, y.v);  // x0 y0 x1 y1, x2 y2 x3 y3
+    float* p0 = &base[index[0]].x;
+    float* p1 = &base[index[1]].x;
+    float* p2 = &base[index[2]].x;
+    float* p3 = &base[index[3]].x;
+    _mm_storel_pi(reinterpret_cast<__m64*>(p0), xy01);
+    _mm_store_ss(p0 + 2, z.v);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(p1), xy01);
+    _mm_store_ss(p1 + 2, _mm_shuffle_ps(z.v, z.v, _MM_SHUFFLE(1, 1, 1, 1)));
+    _mm_storel_pi(reinterpret_cast<__m64*>(p2), xy23);
+    _mm_store_ss(p2 + 2, _mm_movehl_ps(z.v, z.v));
+    _mm_storeh_pi(reinterpret_cast<__m64*>(p3), xy23);
+    _mm_store_ss(p3 + 2, _mm_shuffle_ps(z.v, z.v, _MM_SHUFFLE(3, 3, 3, 3)));
 }
 #endif
 
