@@ -164,7 +164,8 @@ inline void scatterVertices(ktVec3f* base, const int* index, L x, L y, L z) {
 // One vertex as (x, y, z, 0): its x, y pair and its z, never read past its own three floats.
 inline __m128 loadVertex(const ktVec3f* base, int i) {
     const float* p = &base[i].x;
-    return _mm_movelh_ps(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))), _mm_load_ss(p + 2));
+    const __m128 xy = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(p));  // 4-byte aligned is enough
+    return _mm_movelh_ps(xy, _mm_load_ss(p + 2));
 }
 
 // Four vertices, transposed.

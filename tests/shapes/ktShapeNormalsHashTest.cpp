@@ -140,9 +140,18 @@ PathResult runPath(ktSimdPath path, ktShape& s) {
     return r;
 }
 
+// The same bits, except that any NaN matches any NaN: which of two NaN operands a sum passes on
+// (and so its sign) depends on the order the compiler gives the operands of a commutative add.
+bool sameBitsOrBothNaN(const ktVec3f& a, const ktVec3f& b) {
+    auto same = [](float p, float q) {
+        return (std::isnan(p) && std::isnan(q)) || std::memcmp(&p, &q, sizeof p) == 0;
+    };
+    return same(a.x, b.x) && same(a.y, b.y) && same(a.z, b.z);
+}
+
 int differences(const std::vector<ktVec3f>& a, const std::vector<ktVec3f>& b) {
     int d = 0;
-    for (size_t i = 0; i < a.size(); i++) d += !sameBits(a[i], b[i]);
+    for (size_t i = 0; i < a.size(); i++) d += !sameBitsOrBothNaN(a[i], b[i]);
     return d;
 }
 
