@@ -8,7 +8,6 @@
 #include "math/ktVec4f.h"
 #include "shapes/ktShape.h"
 
-
 // Applies Translation, Rotation and Scale to the top of the software stack in the order `order`
 // names, as draw does before it computes world positions.
 void ktShapeApplyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r, const ktVec3f& s);

@@ -14,12 +14,12 @@ int ktShapeWorldPositionsAvx512(const float (&m)[4][4], const ktVec3f* own, ktVe
 }
 
 int ktShapeWindowPositionsAvx512(const float (&camera)[4][4], const int (&viewport)[4], const ktVec3f* world,
-                               ktVec3f* window, int count) {
+                                 ktVec3f* window, int count) {
     return windowPositionGroups<ktFloat8>(camera, viewport, world, window, 0, count);
 }
 
-int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, float* nx, float* ny, float* nz,
-                          int faces) {
+int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, float* nx, float* ny,
+                            float* nz, int faces) {
     return stripFaceGroups<ktFloat16>(StripRun{px, py, pz, nx, ny, nz}, 0, faces);
 }
 

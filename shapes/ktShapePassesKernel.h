@@ -53,7 +53,8 @@ struct StripParity<float> {
 
 // world[i] = own[i] through the affine matrix m (row-major), for i in [begin, end).
 template <class L>
-inline int worldPositionGroups(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int begin, int end) {
+inline int worldPositionGroups(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int begin,
+                               int end) {
     constexpr int w = ktLaneWidth<L>::value;
     int i = begin;
     for (; i + w <= end; i += w) {
@@ -164,14 +165,15 @@ inline void scatterVertices(ktVec3f* base, const int* index, L x, L y, L z) {
 // One vertex as (x, y, z, 0): its x, y pair and its z, never read past its own three floats.
 inline __m128 loadVertex(const ktVec3f* base, int i) {
     const float* p = &base[i].x;
-    const __m128 xy = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(p));  // 4-byte aligned is enough
+    const __m128 xy =
+        _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(p));  // 4-byte aligned is enough
     return _mm_movelh_ps(xy, _mm_load_ss(p + 2));
 }
 
 // Four vertices, transposed.
 template <>
 inline void gatherVertices<ktFloat4>(const ktVec3f* base, const int* index, ktFloat4& x, ktFloat4& y,
-                                      ktFloat4& z) {
+                                     ktFloat4& z) {
     const __m128 r0 = loadVertex(base, index[0]), r1 = loadVertex(base, index[1]);
     const __m128 r2 = loadVertex(base, index[2]), r3 = loadVertex(base, index[3]);
     const __m128 xy01 = _mm_unpacklo_ps(r0, r1), xy23 = _mm_unpacklo_ps(r2, r3);  // x0 x1 y0 y1, x2 x3 y2 y3
@@ -181,7 +183,8 @@ inline void gatherVertices<ktFloat4>(const ktVec3f* base, const int* index, ktFl
 }
 template <>
 inline void scatterVertices<ktFloat4>(ktVec3f* base, const int* index, ktFloat4 x, ktFloat4 y, ktFloat4 z) {
-    const __m128 xy01 = _mm_unpacklo_ps(x.v, y.v), xy23 = _mm_unpackhi_ps(x.v, y.v);  // x0 y0 x1 y1, x2 y2 x3 y3
+    const __m128 xy01 = _mm_unpacklo_ps(x.v, y.v),
+                 xy23 = _mm_unpackhi_ps(x.v, y.v);  // x0 y0 x1 y1, x2 y2 x3 y3
     float* p0 = &base[index[0]].x;
     float* p1 = &base[index[1]].x;
     float* p2 = &base[index[2]].x;
@@ -199,8 +202,8 @@ inline void scatterVertices<ktFloat4>(ktVec3f* base, const int* index, ktFloat4 
 
 // Positions of run entries [begin, end) into (px, py, pz); vertex[j] is entry j's vertex.
 template <class L>
-inline int stripGatherGroups(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int begin,
-                             int end) {
+inline int stripGatherGroups(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz,
+                             int begin, int end) {
     constexpr int w = ktLaneWidth<L>::value;
     int j = begin;
     for (; j + w <= end; j += w) {

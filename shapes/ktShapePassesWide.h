@@ -19,8 +19,8 @@ int ktShapeFinishNormalsAvx2(ktVec3f* normals, const int* counts, int count);
 int ktShapeWorldPositionsAvx512(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int count);
 int ktShapeWindowPositionsAvx512(const float (&camera)[4][4], const int (&viewport)[4], const ktVec3f* world,
                                  ktVec3f* window, int count);
-int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, float* nx, float* ny, float* nz,
-                            int faces);
+int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, float* nx, float* ny,
+                            float* nz, int faces);
 int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count);
 #endif
 

@@ -58,7 +58,9 @@ private:
 StripScratch scratch;
 
 // The entry of a run: indices[first + k], or first + k in vertex order.
-inline int runEntry(const int* indices, int first, int k) { return indices != nullptr ? indices[first + k] : first + k; }
+inline int runEntry(const int* indices, int first, int k) {
+    return indices != nullptr ? indices[first + k] : first + k;
+}
 
 // The face-by-face rule on one run of `length` >= 3 named entries.
 void stripRunFaceByFace(const int* indices, int first, int length, const ktVec3f* pos, ktVec3f* normals,
@@ -67,8 +69,8 @@ void stripRunFaceByFace(const int* indices, int first, int length, const ktVec3f
         const int a = runEntry(indices, first, f), b = runEntry(indices, first, f + 1),
                   c = runEntry(indices, first, f + 2);
         ktVec3f n;
-        ktFaceNormal(pos[a].x, pos[a].y, pos[a].z, pos[b].x, pos[b].y, pos[b].z, pos[c].x, pos[c].y, pos[c].z, n.x,
-                     n.y, n.z);
+        ktFaceNormal(pos[a].x, pos[a].y, pos[a].z, pos[b].x, pos[b].y, pos[b].z, pos[c].x, pos[c].y, pos[c].z,
+                     n.x, n.y, n.z);
         const bool even = f % 2 == 0;
         n.set(ktNegateIf(even, n.x), ktNegateIf(even, n.y), ktNegateIf(even, n.z));
         normals[a] += n;
@@ -110,8 +112,9 @@ int scanRun(const int* indices, int first, int count, int vertexCount, bool& rep
             const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end - 1));
             const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end - 2));
             const __m128i b3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + end - 3));
-            close = _mm_or_si128(close, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, b1), _mm_cmpeq_epi32(v, b2)),
-                                                     _mm_cmpeq_epi32(v, b3)));
+            close =
+                _mm_or_si128(close, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, b1), _mm_cmpeq_epi32(v, b2)),
+                                                 _mm_cmpeq_epi32(v, b3)));
         }
         found |= _mm_movemask_epi8(close) != 0;
         p1 = indices[end - 1];
@@ -125,7 +128,8 @@ int scanRun(const int* indices, int first, int count, int vertexCount, bool& rep
 }
 
 // Entry j's faces max(0, j - 2) .. min(j, faces - 1) added to its vertex in face order.
-inline void finishEntry(const StripRun& r, const int* vertex, int faces, int j, ktVec3f* normals, int* counts) {
+inline void finishEntry(const StripRun& r, const int* vertex, int faces, int j, ktVec3f* normals,
+                        int* counts) {
     const int v = vertex[j];
     const int lo = j - 2 > 0 ? j - 2 : 0;
     const int hi = j < faces - 1 ? j : faces - 1;
@@ -156,8 +160,8 @@ void runFaceNormals(ktSimdPath path, const StripRun& r, int faces) {
 }
 
 // One run of `length` >= 3 named entries from `first`, no vertex twice within four entries.
-void stripRun(ktSimdPath path, const int* indices, int first, int length, const ktVec3f* pos, ktVec3f* normals,
-              int* counts) {
+void stripRun(ktSimdPath path, const int* indices, int first, int length, const ktVec3f* pos,
+              ktVec3f* normals, int* counts) {
     if (!scratch.reserve(length)) {
         stripRunFaceByFace(indices, first, length, pos, normals, counts);
         return;
@@ -170,7 +174,8 @@ void stripRun(ktSimdPath path, const int* indices, int first, int length, const 
     }
     const StripRun r{scratch.px, scratch.py, scratch.pz, scratch.nx, scratch.ny, scratch.nz};
     const bool lanes = path != ktSimdScalar;
-    int j = lanes ? stripGatherGroups<ktFloat4>(pos, vertex, scratch.px, scratch.py, scratch.pz, 0, length) : 0;
+    int j =
+        lanes ? stripGatherGroups<ktFloat4>(pos, vertex, scratch.px, scratch.py, scratch.pz, 0, length) : 0;
     stripGatherGroups<float>(pos, vertex, scratch.px, scratch.py, scratch.pz, j, length);
     runFaceNormals(path, r, faces);
 

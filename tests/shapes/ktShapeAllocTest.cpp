@@ -154,7 +154,7 @@ TEST(AllocationFailure, AMeshKeepsEitherNoVerticesOrNoIndexList) {
 // cannot grow, the run is summed face by face: the same bits, nothing printed, nothing lost.
 TEST(AllocationFailure, StripNormalsWithoutScratchGiveTheSameBits) {
     ktShape strip(false, true, false);
-    strip.drawStyle = 5;  // triangle strip, in vertex order: one run as long as the shape
+    strip.drawStyle = 5;         // triangle strip, in vertex order: one run as long as the shape
     const int vertices = 40000;  // longer than any run this program draws otherwise
     for (int v = 0; v < vertices; v++) strip.addPoint(0.01f * v, std::sin(0.37f * v), std::cos(0.11f * v));
     for (int v = 0; v < vertices; v++) strip.absVertexList[v] = strip.vertexList[v];

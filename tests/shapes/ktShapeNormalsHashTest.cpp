@@ -98,7 +98,8 @@ TEST(DrapoHashNormals, StripNormalsMatchTheFaceByFaceRule) {
         shape.calculateNormals();
         int mismatches = 0;
         for (int v = 0; v < shape.listLength; v++) {
-            if (!sameBits(shape.normalList[v], normals[v]) || shape.normalCountList[v] != counts[v]) mismatches++;
+            if (!sameBits(shape.normalList[v], normals[v]) || shape.normalCountList[v] != counts[v])
+                mismatches++;
         }
         EXPECT_EQ(mismatches, 0);
     }
@@ -175,7 +176,8 @@ TEST(DrapoHashNormals, EveryPathGivesTheScalarBits) {
 
     ktMeshShape mesh(7, 9);
     for (int i = 0; i < 7; i++)
-        for (int j = 0; j < 9; j++) mesh.setMeshVertex(i, j, 0.5f * i, 0.5f * j, std::sin(1.3f * i + 0.7f * j));
+        for (int j = 0; j < 9; j++)
+            mesh.setMeshVertex(i, j, 0.5f * i, 0.5f * j, std::sin(1.3f * i + 0.7f * j));
     mesh.setMeshVertex(3, 4, 1.5f, 2.0f, 1e-41f);
 
     // Indexed runs long enough for every lane width, a vertex repeated within four entries,
@@ -196,8 +198,8 @@ TEST(DrapoHashNormals, EveryPathGivesTheScalarBits) {
         const char* name;
         ktShape* shape;
     };
-    const Case cases[] = {{"37 points", &points}, {"7 x 9 mesh", &mesh}, {"indexed strip", &indexed},
-                          {"no points", &empty}};
+    const Case cases[] = {
+        {"37 points", &points}, {"7 x 9 mesh", &mesh}, {"indexed strip", &indexed}, {"no points", &empty}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const PathResult scalar = runPath(ktSimdScalar, *c.shape);
