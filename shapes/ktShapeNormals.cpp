@@ -11,29 +11,13 @@
 
 #include "shapes/ktPrimitive.h"
 #include "shapes/ktShape.h"
+#include "shapes/ktShapeFaces.h"
 #include "shapes/ktShapeDrawPasses.h"
 #include "shapes/ktShapePassesKernel.h"
 #include "shapes/ktShapePassesWide.h"
 #include "shapes/ktShapeStripNormals.h"
 
 namespace {
-
-// Unit normal of triangle (a, b, c), pointing towards a viewer who sees a, b, c counter-clockwise.
-// A triangle of zero area gives the zero vector.
-inline ktVec3f faceNormal(const ktVec3f& a, const ktVec3f& b, const ktVec3f& c) {
-    ktVec3f n;
-    ktFaceNormal(a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z, n.x, n.y, n.z);
-    return n;
-}
-
-inline void addFace(ktVec3f* normals, int* counts, int a, int b, int c, ktVec3f n) {
-    normals[a] += n;
-    normals[b] += n;
-    normals[c] += n;
-    counts[a]++;
-    counts[b]++;
-    counts[c]++;
-}
 
 // The entries of the primitive: the index list, or the vertices in order. named(e) is false for
 // the separator and for any index the vertex list does not hold.
@@ -54,7 +38,7 @@ void gatherTriangles(const Entries& e, int count, const ktVec3f* pos, ktVec3f* n
             i -= 2;
             continue;
         }
-        addFace(normals, counts, a, b, c, faceNormal(pos[a], pos[b], pos[c]));
+        ktShapeAddFace(normals, counts, a, b, c, ktShapeFaceNormal(pos[a], pos[b], pos[c]));
     }
 }
 
@@ -66,7 +50,7 @@ void gatherFan(const Entries& e, int count, const ktVec3f* pos, ktVec3f* normals
     for (int j = 1; j + 1 < count; j++) {
         const int b = e[j], c = e[j + 1];
         if (!e.named(b) || !e.named(c)) continue;
-        addFace(normals, counts, hub, b, c, faceNormal(pos[hub], pos[b], pos[c]));
+        ktShapeAddFace(normals, counts, hub, b, c, ktShapeFaceNormal(pos[hub], pos[b], pos[c]));
     }
 }
 
@@ -75,7 +59,7 @@ void gatherFan(const Entries& e, int count, const ktVec3f* pos, ktVec3f* normals
 void gatherPolygon(const Entries& e, const ktVec3f* pos, ktVec3f* normals, int* counts) {
     const int a = e[0], b = e[1], c = e[2];
     if (!e.named(a) || !e.named(b) || !e.named(c)) return;
-    const ktVec3f n = faceNormal(pos[a], pos[b], pos[c]);
+    const ktVec3f n = ktShapeFaceNormal(pos[a], pos[b], pos[c]);
     for (int v = 0; v < e.vertexCount; v++) {
         normals[v] += n;
         counts[v]++;

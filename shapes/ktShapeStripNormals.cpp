@@ -11,6 +11,7 @@
 // The gathered arrays live in one scratch block sized to the longest run seen, kept between calls;
 // when it cannot grow, the run goes face by face.
 #include "shapes/ktShapeStripNormals.h"
+#include "shapes/ktShapeFaces.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -68,17 +69,10 @@ void stripRunFaceByFace(const int* indices, int first, int length, const ktVec3f
     for (int f = 0; f + 2 < length; f++) {
         const int a = runEntry(indices, first, f), b = runEntry(indices, first, f + 1),
                   c = runEntry(indices, first, f + 2);
-        ktVec3f n;
-        ktFaceNormal(pos[a].x, pos[a].y, pos[a].z, pos[b].x, pos[b].y, pos[b].z, pos[c].x, pos[c].y, pos[c].z,
-                     n.x, n.y, n.z);
+        ktVec3f n = ktShapeFaceNormal(pos[a], pos[b], pos[c]);
         const bool even = f % 2 == 0;
         n.set(ktNegateIf(even, n.x), ktNegateIf(even, n.y), ktNegateIf(even, n.z));
-        normals[a] += n;
-        normals[b] += n;
-        normals[c] += n;
-        counts[a]++;
-        counts[b]++;
-        counts[c]++;
+        ktShapeAddFace(normals, counts, a, b, c, n);
     }
 }
 
