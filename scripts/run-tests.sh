@@ -2,6 +2,8 @@
 # Runs the whole test suite: installs what is missing, builds, and runs the CTest suite in the normal
 # build and in the sanitizer build (address + undefined), then the stages that need their own builds.
 # Tests that need a window get a private Xvfb when DISPLAY is unset (scripts/with-xvfb.sh).
+# The hash tests run once more per instruction set (KT_SIMD=scalar, sse2, avx2, avx512; a set the
+# machine lacks falls back to the best it has) and in the plain-path build (preset plain).
 # Knobs: KT_SKIP_ASAN=1 skips the sanitizer build; KT_FUZZ_SECONDS (default 60) bounds the fuzzing run,
 # 0 skips it.
 set -uo pipefail
@@ -13,17 +15,25 @@ passed=0
 failed=0
 failures=()
 
-# run_ctest NAME PRESET: builds the preset and runs its CTest suite, adding to the totals. Pass or
-# fail is ctest's exit status; the JUnit report only supplies the counts for the summary line.
+# run_ctest NAME PRESET [CTEST_ARGS...]: builds the preset and runs its CTest suite (or the tests that
+# the arguments select), adding to the totals. Returns 1 when the build failed.
 run_ctest() {
-  local name=$1 preset=$2 junit status suite total bad
+  local name=$1 preset=$2
   echo "== $name: build"
   if ! "$root/scripts/build.sh" "$preset"; then
-    failed=$((failed + 1)); failures+=("$name build"); return
+    failed=$((failed + 1)); failures+=("$name build"); return 1
   fi
+  run_built_ctest "$@"
+}
+
+# run_built_ctest NAME PRESET [CTEST_ARGS...]: runs CTest in a build that is already up to date. Pass
+# or fail is ctest's exit status; the JUnit report only supplies the counts for the summary line.
+run_built_ctest() {
+  local name=$1 preset=$2 junit status suite total bad
+  shift 2
   echo "== $name: ctest"
   junit=$(mktemp --suffix=.xml)
-  ctest --preset "$preset" -j 2 --no-tests=error --output-junit "$junit"
+  ctest --preset "$preset" -j 2 --no-tests=error --output-junit "$junit" "$@"
   status=$?
   # The attributes of <testsuite> are spread over lines: join them first.
   suite=$(tr -s '\n\t' '  ' <"$junit" | grep -o '<testsuite [^>]*' | head -n 1)
@@ -47,7 +57,13 @@ run_stage() {
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
 }
 
-run_ctest "unit and end-to-end tests" default
+# The hash runs reuse the default build; when it failed, that is counted once, not once per run.
+if run_ctest "unit and end-to-end tests" default; then
+  for simd in scalar sse2 avx2 avx512; do
+    KT_SIMD=$simd run_built_ctest "hash tests, KT_SIMD=$simd" default -R '\.hash'
+  done
+fi
+run_ctest "plain-path build: hash tests" plain -R '\.hash'
 if [ "${KT_SKIP_ASAN:-0}" != 1 ]; then
   ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     run_ctest "sanitizer build (address + undefined)" asan

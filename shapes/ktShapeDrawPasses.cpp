@@ -1,12 +1,13 @@
 // The per-vertex CPU passes of ktShape::draw: the shape's transforms on the software stack, world
 // positions through the top of the stack, and window positions with the captured camera. No OpenGL
-// calls; ktShape::draw sends their results. Both position passes run the scalar formulas four
-// vertices at a time (one lane each) and the remainder one at a time, so every vertex gets the bits
-// that ktTransformToReal and ktTransformRealToScreen give it.
+// calls; ktShape::draw sends their results. Both position passes run the scalar formulas over the
+// widest lanes the instruction-set path allows (one vertex a lane) and the remainder on narrower
+// ones, so every vertex gets the bits that ktTransformToReal and ktTransformRealToScreen give it.
 #include "shapes/ktShapeDrawPasses.h"
 
-#include "math/ktLanes.h"
 #include "math/ktTransforms.h"
+#include "shapes/ktShapePassesKernel.h"
+#include "shapes/ktShapePassesWide.h"
 
 namespace {
 
@@ -34,29 +35,53 @@ void ktShapeApplyTransforms(xformOrder order, const ktVec3f& t, const ktVec4f& r
     }
 }
 
+void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count) {
+    ktShapeWorldPositionsOn(ktSimdPathInUse(), own, world, count);
+}
+
+void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count) {
+    ktShapeWindowPositionsOn(ktSimdPathInUse(), world, window, count);
+}
+
 // World positions: every vertex through the top of the stack. The matrix is copied into a local
 // first so that it stays in registers while the loop stores floats (which could otherwise alias the
 // global stack).
-void ktShapeWorldPositions(const ktVec3f* own, ktVec3f* world, int count) {
+void ktShapeWorldPositionsOn(ktSimdPath path, const ktVec3f* own, ktVec3f* world, int count) {
     const ktMatrix4f top = *getCurrentMatrix();
-    ktForLanes<ktFloat4>(0, count, [&](int i, auto lane) {
-        using L = decltype(lane);
-        L x, y, z;
-        ktLoadVertices(own + i, x, y, z);
-        ktStoreVertices(world + i, ktAffineRow(top.m[0], x, y, z), ktAffineRow(top.m[1], x, y, z),
-                        ktAffineRow(top.m[2], x, y, z));
-    });
+    int i = 0;
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            i = ktShapeWorldPositionsAvx512(top.m, own, world, count);
+            break;
+        case ktSimdAvx2:
+            i = ktShapeWorldPositionsAvx2(top.m, own, world, count);
+            break;
+#endif
+        default:
+            break;
+    }
+    if (path != ktSimdScalar) i = worldPositionGroups<ktFloat4>(top.m, own, world, i, count);
+    worldPositionGroups<float>(top.m, own, world, i, count);
 }
 
 // Window positions of world points with the captured camera, held in locals for the loop.
-void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count) {
+void ktShapeWindowPositionsOn(ktSimdPath path, const ktVec3f* world, ktVec3f* window, int count) {
     const ktMatrix4f camera = cameraMatrix;
     const int viewport[4] = {view[0], view[1], view[2], view[3]};
-    ktForLanes<ktFloat4>(0, count, [&](int i, auto lane) {
-        using L = decltype(lane);
-        L x, y, z, wx, wy, wz;
-        ktLoadVertices(world + i, x, y, z);
-        ktWindowPosition(camera.m, viewport, x, y, z, wx, wy, wz);
-        ktStoreVertices(window + i, wx, wy, wz);
-    });
+    int i = 0;
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            i = ktShapeWindowPositionsAvx512(camera.m, viewport, world, window, count);
+            break;
+        case ktSimdAvx2:
+            i = ktShapeWindowPositionsAvx2(camera.m, viewport, world, window, count);
+            break;
+#endif
+        default:
+            break;
+    }
+    if (path != ktSimdScalar) i = windowPositionGroups<ktFloat4>(camera.m, viewport, world, window, i, count);
+    windowPositionGroups<float>(camera.m, viewport, world, window, i, count);
 }

@@ -3,10 +3,10 @@
 #ifndef KT_SHAPES_KTSHAPEDRAWPASSES_H
 #define KT_SHAPES_KTSHAPEDRAWPASSES_H
 
+#include "math/ktSimd.h"
 #include "math/ktVec3f.h"
 #include "math/ktVec4f.h"
 #include "shapes/ktShape.h"
-
 
 // Applies Translation, Rotation and Scale to the top of the software stack in the order `order`
 // names, as draw does before it computes world positions.
@@ -23,5 +23,11 @@ extern "C" void ktShapeSendGL(const ktShape& shape) __attribute__((weak));
 // window[i] = window position of world[i] with the captured camera, as ktTransformRealToScreen
 // gives it.
 void ktShapeWindowPositions(const ktVec3f* world, ktVec3f* window, int count);
+
+// The passes on a given instruction-set path (at most ktSimdBest()); the ones above and
+// ktShape::calculateNormals run on ktSimdPathInUse(). Every path gives the same bits.
+void ktShapeWorldPositionsOn(ktSimdPath path, const ktVec3f* own, ktVec3f* world, int count);
+void ktShapeWindowPositionsOn(ktSimdPath path, const ktVec3f* world, ktVec3f* window, int count);
+void ktShapeNormalsOn(ktSimdPath path, ktShape& shape);
 
 #endif

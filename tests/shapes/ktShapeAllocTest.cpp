@@ -4,8 +4,10 @@
 // as it was for a single operation, and stay usable.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -146,4 +148,24 @@ TEST(AllocationFailure, AMeshKeepsEitherNoVerticesOrNoIndexList) {
         EXPECT_EQ(reported, noVertices ? ktMsgSetVertexOutOfBounds : "");
         ktReleaseShapeLists(mesh);
     }
+}
+
+// The strip normals gather a run into scratch storage that grows with the longest run seen. When it
+// cannot grow, the run is summed face by face: the same bits, nothing printed, nothing lost.
+TEST(AllocationFailure, StripNormalsWithoutScratchGiveTheSameBits) {
+    ktShape strip(false, true, false);
+    strip.drawStyle = 5;         // triangle strip, in vertex order: one run as long as the shape
+    const int vertices = 40000;  // longer than any run this program draws otherwise
+    for (int v = 0; v < vertices; v++) strip.addPoint(0.01f * v, std::sin(0.37f * v), std::cos(0.11f * v));
+    for (int v = 0; v < vertices; v++) strip.absVertexList[v] = strip.vertexList[v];
+    long made = 0;
+    const std::string printed = ktPrintedWithFailedAllocation(1, made, [&] { strip.calculateNormals(); });
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(made, 1);
+    const std::vector<ktVec3f> faceByFace(strip.normalList, strip.normalList + vertices);
+    const std::vector<int> counts(strip.normalCountList, strip.normalCountList + vertices);
+    strip.calculateNormals();
+    EXPECT_EQ(std::memcmp(faceByFace.data(), strip.normalList, sizeof(ktVec3f) * vertices), 0);
+    EXPECT_EQ(std::memcmp(counts.data(), strip.normalCountList, sizeof(int) * vertices), 0);
+    ktReleaseShapeLists(strip);
 }

@@ -1,0 +1,241 @@
+// Internal to the shapes module: the per-vertex loops of drawing (world positions, window positions)
+// and of the normals (a strip run's face normals and entry sums, the final averaging), written once
+// as templates over a value type L: float for one point at a time, or a lane type (ktFloat4, and
+// the wider types in the instruction-set files that include this header).
+//
+// Every loop runs whole groups of L's width over [begin, end) and returns where it stopped, so a
+// caller finishes the remainder with a narrower L. A lane performs the scalar formula's operations
+// in the scalar order, so the point it computes gets the bits that L = float gives it.
+//
+// Everything here is in an unnamed namespace (or a template over such a type): an instruction-set
+// file that includes this header keeps private copies, and baseline code never links to one.
+#ifndef KT_SHAPES_KTSHAPEPASSESKERNEL_H
+#define KT_SHAPES_KTSHAPEPASSESKERNEL_H
+
+#include "math/ktFormulas.h"
+#include "math/ktLanes.h"
+#include "math/ktVec3f.h"
+
+namespace {
+
+// Whole-group loads and stores of consecutive floats, and the float forms of the lane moves.
+template <class L>
+inline L loadLanes(const float* p) {
+    return L::load(p);
+}
+template <>
+inline float loadLanes<float>(const float* p) {
+    return *p;
+}
+template <class L>
+inline void storeLanes(float* p, L v) {
+    v.store(p);
+}
+template <>
+inline void storeLanes<float>(float* p, float v) {
+    *p = v;
+}
+
+// Lanes that hold an even face of a strip, for a group whose first face is even: a mask for a lane
+// type, a bool for float (whose "group" is face f itself).
+template <class L>
+struct StripParity {
+    static auto evenFaces(int) {
+        alignas(64) static const float alternating[16] = {1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
+        static_assert(L::width <= 16, "the parity pattern covers 16 lanes");
+        return L::load(alternating) == L(1.0f);
+    }
+};
+template <>
+struct StripParity<float> {
+    static bool evenFaces(int f) { return f % 2 == 0; }
+};
+
+// world[i] = own[i] through the affine matrix m (row-major), for i in [begin, end).
+template <class L>
+inline int worldPositionGroups(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int begin,
+                               int end) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int i = begin;
+    for (; i + w <= end; i += w) {
+        L x, y, z;
+        ktLoadVertices(own + i, x, y, z);
+        ktStoreVertices(world + i, ktAffineRow(m[0], x, y, z), ktAffineRow(m[1], x, y, z),
+                        ktAffineRow(m[2], x, y, z));
+    }
+    return i;
+}
+
+// window[i] = window position of world[i] with the camera matrix and the viewport.
+template <class L>
+inline int windowPositionGroups(const float (&camera)[4][4], const int (&viewport)[4], const ktVec3f* world,
+                                ktVec3f* window, int begin, int end) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int i = begin;
+    for (; i + w <= end; i += w) {
+        L x, y, z, wx, wy, wz;
+        ktLoadVertices(world + i, x, y, z);
+        ktWindowPosition(camera, viewport, x, y, z, wx, wy, wz);
+        ktStoreVertices(window + i, wx, wy, wz);
+    }
+    return i;
+}
+
+// Each normal sum divided by its face count (as a float) and brought to unit length; (0, 0, 1)
+// where no face counted.
+template <class L>
+inline int finishNormalGroups(ktVec3f* normals, const int* counts, int begin, int end) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int v = begin;
+    for (; v + w <= end; v += w) {
+        L x, y, z, count;
+        ktLoadVertices(normals + v, x, y, z);
+        ktLoadInts(counts + v, count);
+        x = x / count;
+        y = y / count;
+        z = z / count;
+        ktNormalizeSafe(x, y, z);
+        const auto none = count == L(0.0f);
+        ktStoreVertices(normals + v, ktSelect(none, L(0.0f), x), ktSelect(none, L(0.0f), y),
+                        ktSelect(none, L(1.0f), z));
+    }
+    return v;
+}
+
+// One run of a triangle strip, gathered: entry j of the run is the vertex at (px, py, pz)[j]; face
+// f is the triangle of entries f, f + 1, f + 2, and its unit normal goes to (nx, ny, nz)[f],
+// negated when f is even (OpenGL alternates the winding of a strip's faces; the negation puts all
+// of them on the side of the odd ones).
+struct StripRun {
+    const float *px, *py, *pz;
+    float *nx, *ny, *nz;
+};
+
+// Faces [begin, end) of the run; begin is even unless L is float.
+template <class L>
+inline int stripFaceGroups(const StripRun& r, int begin, int end) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int f = begin;
+    for (; f + w <= end; f += w) {
+        L nx, ny, nz;
+        ktFaceNormal(loadLanes<L>(r.px + f), loadLanes<L>(r.py + f), loadLanes<L>(r.pz + f),
+                     loadLanes<L>(r.px + f + 1), loadLanes<L>(r.py + f + 1), loadLanes<L>(r.pz + f + 1),
+                     loadLanes<L>(r.px + f + 2), loadLanes<L>(r.py + f + 2), loadLanes<L>(r.pz + f + 2), nx,
+                     ny, nz);
+        const auto even = StripParity<L>::evenFaces(f);
+        storeLanes(r.nx + f, ktNegateIf(even, nx));
+        storeLanes(r.ny + f, ktNegateIf(even, ny));
+        storeLanes(r.nz + f, ktNegateIf(even, nz));
+    }
+    return f;
+}
+
+// The vertices base[index[0]], base[index[1]], ... into one value per coordinate (lane l = vertex
+// index[l]), and back. Values are moved, never changed.
+template <class L>
+inline void gatherVertices(const ktVec3f* base, const int* index, L& x, L& y, L& z) {
+    constexpr int w = ktLaneWidth<L>::value;
+    alignas(64) float fx[w], fy[w], fz[w];
+    for (int l = 0; l < w; l++) {
+        const float* p = &base[index[l]].x;
+        fx[l] = p[0];
+        fy[l] = p[1];
+        fz[l] = p[2];
+    }
+    x = loadLanes<L>(fx);
+    y = loadLanes<L>(fy);
+    z = loadLanes<L>(fz);
+}
+template <class L>
+inline void scatterVertices(ktVec3f* base, const int* index, L x, L y, L z) {
+    constexpr int w = ktLaneWidth<L>::value;
+    alignas(64) float fx[w], fy[w], fz[w];
+    storeLanes(fx, x);
+    storeLanes(fy, y);
+    storeLanes(fz, z);
+    for (int l = 0; l < w; l++) {
+        float* p = &base[index[l]].x;
+        p[0] = fx[l];
+        p[1] = fy[l];
+        p[2] = fz[l];
+    }
+}
+
+#if KT_LANES_SSE2
+// One vertex as (x, y, z, 0): its x, y pair and its z, never read past its own three floats.
+inline __m128 loadVertex(const ktVec3f* base, int i) {
+    const float* p = &base[i].x;
+    const __m128 xy =
+        _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(p));  // 4-byte aligned is enough
+    return _mm_movelh_ps(xy, _mm_load_ss(p + 2));
+}
+
+// Four vertices, transposed.
+template <>
+inline void gatherVertices<ktFloat4>(const ktVec3f* base, const int* index, ktFloat4& x, ktFloat4& y,
+                                     ktFloat4& z) {
+    const __m128 r0 = loadVertex(base, index[0]), r1 = loadVertex(base, index[1]);
+    const __m128 r2 = loadVertex(base, index[2]), r3 = loadVertex(base, index[3]);
+    const __m128 xy01 = _mm_unpacklo_ps(r0, r1), xy23 = _mm_unpacklo_ps(r2, r3);  // x0 x1 y0 y1, x2 x3 y2 y3
+    x.v = _mm_movelh_ps(xy01, xy23);
+    y.v = _mm_movehl_ps(xy23, xy01);
+    z.v = _mm_movelh_ps(_mm_unpackhi_ps(r0, r1), _mm_unpackhi_ps(r2, r3));
+}
+template <>
+inline void scatterVertices<ktFloat4>(ktVec3f* base, const int* index, ktFloat4 x, ktFloat4 y, ktFloat4 z) {
+    const __m128 xy01 = _mm_unpacklo_ps(x.v, y.v),
+                 xy23 = _mm_unpackhi_ps(x.v, y.v);  // x0 y0 x1 y1, x2 y2 x3 y3
+    float* p0 = &base[index[0]].x;
+    float* p1 = &base[index[1]].x;
+    float* p2 = &base[index[2]].x;
+    float* p3 = &base[index[3]].x;
+    _mm_storel_pi(reinterpret_cast<__m64*>(p0), xy01);
+    _mm_store_ss(p0 + 2, z.v);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(p1), xy01);
+    _mm_store_ss(p1 + 2, _mm_shuffle_ps(z.v, z.v, _MM_SHUFFLE(1, 1, 1, 1)));
+    _mm_storel_pi(reinterpret_cast<__m64*>(p2), xy23);
+    _mm_store_ss(p2 + 2, _mm_movehl_ps(z.v, z.v));
+    _mm_storeh_pi(reinterpret_cast<__m64*>(p3), xy23);
+    _mm_store_ss(p3 + 2, _mm_shuffle_ps(z.v, z.v, _MM_SHUFFLE(3, 3, 3, 3)));
+}
+#endif
+
+// Positions of run entries [begin, end) into (px, py, pz); vertex[j] is entry j's vertex.
+template <class L>
+inline int stripGatherGroups(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz,
+                             int begin, int end) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int j = begin;
+    for (; j + w <= end; j += w) {
+        L x, y, z;
+        gatherVertices(pos, vertex + j, x, y, z);
+        storeLanes(px + j, x);
+        storeLanes(py + j, y);
+        storeLanes(pz + j, z);
+    }
+    return j;
+}
+
+// Run entries [begin, end) that have all three faces j - 2, j - 1 and j (2 <= begin, end <= faces):
+// each vertex's sum receives them in face order with one load and store, and its count rises by 3.
+// The vertices of a group must differ.
+template <class L>
+inline int stripEntryGroups(const StripRun& r, const int* vertex, ktVec3f* normals, int* counts, int begin,
+                            int end) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int j = begin;
+    for (; j + w <= end; j += w) {
+        L x, y, z;
+        gatherVertices(normals, vertex + j, x, y, z);
+        x = ((x + loadLanes<L>(r.nx + j - 2)) + loadLanes<L>(r.nx + j - 1)) + loadLanes<L>(r.nx + j);
+        y = ((y + loadLanes<L>(r.ny + j - 2)) + loadLanes<L>(r.ny + j - 1)) + loadLanes<L>(r.ny + j);
+        z = ((z + loadLanes<L>(r.nz + j - 2)) + loadLanes<L>(r.nz + j - 1)) + loadLanes<L>(r.nz + j);
+        scatterVertices(normals, vertex + j, x, y, z);
+        for (int l = 0; l < w; l++) counts[vertex[j + l]] += 3;
+    }
+    return j;
+}
+
+}  // namespace
+
+#endif
