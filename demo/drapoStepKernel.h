@@ -20,23 +20,6 @@ namespace {
 
 const float drapoLaneIndex[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 
-template <class L>
-inline L drapoLoad(const float* p) {
-    return L::load(p);
-}
-template <>
-inline float drapoLoad<float>(const float* p) {
-    return *p;
-}
-template <class L>
-inline void drapoStore(float* p, L v) {
-    v.store(p);
-}
-template <>
-inline void drapoStore<float>(float* p, float v) {
-    *p = v;
-}
-
 // True when the mask holds in every lane of L.
 template <class L, class M>
 inline bool drapoAllLanes(M m) {
@@ -246,9 +229,9 @@ bool drapoContactLanes(const drapoStepJob& job) {
             pinned = drapoLoadKnobs(p, f);
         }
         const L x = f[0], y = f[1], z = f[2];
-        drapoStore(job.px + k, x);
-        drapoStore(job.py + k, y);
-        drapoStore(job.pz + k, z);
+        ktStore(job.px + k, x);
+        ktStore(job.py + k, y);
+        ktStore(job.pz + k, z);
         drapoSetFreeBits<w>(job.freeMask, k, ~pinned & all);
         probe = probe + (((x + x) * zero + (y + y) * zero) + (z + z) * zero);
     }
@@ -269,12 +252,12 @@ void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
     constexpr int all = (1 << w) - 1;
     const L zero(0.0f), rest(drapoRestLength);
-    const L iota = drapoLoad<L>(drapoLaneIndex);
+    const L iota = ktLoad<L>(drapoLaneIndex);
     ktVec3f* const stages[4] = {job.app->k1, job.app->k2, job.app->k3, job.app->k4};
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
-        const L hx = drapoLoad<L>(job.px + k), hy = drapoLoad<L>(job.py + k), hz = drapoLoad<L>(job.pz + k);
+        const L hx = ktLoad<L>(job.px + k), hy = ktLoad<L>(job.py + k), hz = ktLoad<L>(job.pz + k);
         // Column and index of every lane; a group may run on into the next row.
         const L rawColumn = L(static_cast<float>(k % drapoSide)) + iota;
         const auto wrapped = rawColumn >= L(static_cast<float>(drapoSide));
@@ -282,9 +265,9 @@ void drapoStageLanes(const drapoStepJob& job) {
         const L index = L(static_cast<float>(k)) + iota;
         L tx[4], ty[4], tz[4];
         auto side = [&](int s, int offset, auto present) {
-            const L dx = drapoLoad<L>(job.px + k + offset) - hx;
-            const L dy = drapoLoad<L>(job.py + k + offset) - hy;
-            const L dz = drapoLoad<L>(job.pz + k + offset) - hz;
+            const L dx = ktLoad<L>(job.px + k + offset) - hx;
+            const L dy = ktLoad<L>(job.py + k + offset) - hy;
+            const L dz = ktLoad<L>(job.pz + k + offset) - hz;
             const L dist = ktLength(dx, dy, dz);
             if (drapoAllWhere(present, dist, rest)) {
                 tx[s] = ty[s] = tz[s] = zero;
@@ -306,9 +289,9 @@ void drapoStageLanes(const drapoStepJob& job) {
             for (ktVec3f* stage : stages) ktStoreVertices(stage + k, ix, iy, iz);
         } else {
             alignas(64) float lanes[3][16];
-            drapoStore(lanes[0], ix);
-            drapoStore(lanes[1], iy);
-            drapoStore(lanes[2], iz);
+            ktStore(lanes[0], ix);
+            ktStore(lanes[1], iy);
+            ktStore(lanes[2], iz);
             for (int l = 0; l < w; l++) {
                 if (!(free & (1 << l))) continue;
                 for (ktVec3f* stage : stages) stage[k + l].set(lanes[0][l], lanes[1][l], lanes[2][l]);

@@ -246,6 +246,24 @@ inline void ktLoadVertices(const ktVec3f* v, float& x, float& y, float& z) {
 }
 inline void ktStoreVertices(ktVec3f* v, float x, float y, float z) { v->set(x, y, z); }
 
+// Consecutive floats, one per lane: L::load and store, and for float a single value.
+template <class L>
+inline L ktLoad(const float* p) {
+    return L::load(p);
+}
+template <>
+inline float ktLoad<float>(const float* p) {
+    return *p;
+}
+template <class L>
+inline void ktStore(float* p, L v) {
+    v.store(p);
+}
+template <>
+inline void ktStore<float>(float* p, float v) {
+    *p = v;
+}
+
 // Runs body(i, L) over [begin, end): whole groups of L's width first, then the remainder one point
 // at a time with L = float. The body is a generic lambda taking the index and a lane-type tag.
 template <class L, class Body>

@@ -18,24 +18,6 @@
 
 namespace {
 
-// Whole-group loads and stores of consecutive floats, and the float forms of the lane moves.
-template <class L>
-inline L loadLanes(const float* p) {
-    return L::load(p);
-}
-template <>
-inline float loadLanes<float>(const float* p) {
-    return *p;
-}
-template <class L>
-inline void storeLanes(float* p, L v) {
-    v.store(p);
-}
-template <>
-inline void storeLanes<float>(float* p, float v) {
-    *p = v;
-}
-
 // Lanes that hold an even face of a strip, for a group whose first face is even: a mask for a lane
 // type, a bool for float (whose "group" is face f itself).
 template <class L>
@@ -118,14 +100,14 @@ inline int stripFaceGroups(const StripRun& r, int begin, int end) {
     int f = begin;
     for (; f + w <= end; f += w) {
         L nx, ny, nz;
-        ktFaceNormal(loadLanes<L>(r.px + f), loadLanes<L>(r.py + f), loadLanes<L>(r.pz + f),
-                     loadLanes<L>(r.px + f + 1), loadLanes<L>(r.py + f + 1), loadLanes<L>(r.pz + f + 1),
-                     loadLanes<L>(r.px + f + 2), loadLanes<L>(r.py + f + 2), loadLanes<L>(r.pz + f + 2), nx,
+        ktFaceNormal(ktLoad<L>(r.px + f), ktLoad<L>(r.py + f), ktLoad<L>(r.pz + f),
+                     ktLoad<L>(r.px + f + 1), ktLoad<L>(r.py + f + 1), ktLoad<L>(r.pz + f + 1),
+                     ktLoad<L>(r.px + f + 2), ktLoad<L>(r.py + f + 2), ktLoad<L>(r.pz + f + 2), nx,
                      ny, nz);
         const auto even = StripParity<L>::evenFaces(f);
-        storeLanes(r.nx + f, ktNegateIf(even, nx));
-        storeLanes(r.ny + f, ktNegateIf(even, ny));
-        storeLanes(r.nz + f, ktNegateIf(even, nz));
+        ktStore(r.nx + f, ktNegateIf(even, nx));
+        ktStore(r.ny + f, ktNegateIf(even, ny));
+        ktStore(r.nz + f, ktNegateIf(even, nz));
     }
     return f;
 }
@@ -142,17 +124,17 @@ inline void gatherVertices(const ktVec3f* base, const int* index, L& x, L& y, L&
         fy[l] = p[1];
         fz[l] = p[2];
     }
-    x = loadLanes<L>(fx);
-    y = loadLanes<L>(fy);
-    z = loadLanes<L>(fz);
+    x = ktLoad<L>(fx);
+    y = ktLoad<L>(fy);
+    z = ktLoad<L>(fz);
 }
 template <class L>
 inline void scatterVertices(ktVec3f* base, const int* index, L x, L y, L z) {
     constexpr int w = ktLaneWidth<L>::value;
     alignas(64) float fx[w], fy[w], fz[w];
-    storeLanes(fx, x);
-    storeLanes(fy, y);
-    storeLanes(fz, z);
+    ktStore(fx, x);
+    ktStore(fy, y);
+    ktStore(fz, z);
     for (int l = 0; l < w; l++) {
         float* p = &base[index[l]].x;
         p[0] = fx[l];
@@ -209,9 +191,9 @@ inline int stripGatherGroups(const ktVec3f* pos, const int* vertex, float* px, f
     for (; j + w <= end; j += w) {
         L x, y, z;
         gatherVertices(pos, vertex + j, x, y, z);
-        storeLanes(px + j, x);
-        storeLanes(py + j, y);
-        storeLanes(pz + j, z);
+        ktStore(px + j, x);
+        ktStore(py + j, y);
+        ktStore(pz + j, z);
     }
     return j;
 }
@@ -227,9 +209,9 @@ inline int stripEntryGroups(const StripRun& r, const int* vertex, ktVec3f* norma
     for (; j + w <= end; j += w) {
         L x, y, z;
         gatherVertices(normals, vertex + j, x, y, z);
-        x = ((x + loadLanes<L>(r.nx + j - 2)) + loadLanes<L>(r.nx + j - 1)) + loadLanes<L>(r.nx + j);
-        y = ((y + loadLanes<L>(r.ny + j - 2)) + loadLanes<L>(r.ny + j - 1)) + loadLanes<L>(r.ny + j);
-        z = ((z + loadLanes<L>(r.nz + j - 2)) + loadLanes<L>(r.nz + j - 1)) + loadLanes<L>(r.nz + j);
+        x = ((x + ktLoad<L>(r.nx + j - 2)) + ktLoad<L>(r.nx + j - 1)) + ktLoad<L>(r.nx + j);
+        y = ((y + ktLoad<L>(r.ny + j - 2)) + ktLoad<L>(r.ny + j - 1)) + ktLoad<L>(r.ny + j);
+        z = ((z + ktLoad<L>(r.nz + j - 2)) + ktLoad<L>(r.nz + j - 1)) + ktLoad<L>(r.nz + j);
         scatterVertices(normals, vertex + j, x, y, z);
         for (int l = 0; l < w; l++) counts[vertex[j + l]] += 3;
     }
