@@ -294,7 +294,13 @@ void drapoStageLanes(const drapoStepJob& job) {
             ktStore(lanes[2], iz);
             for (int l = 0; l < w; l++) {
                 if (!(free & (1 << l))) continue;
-                for (ktVec3f* stage : stages) stage[k + l].set(lanes[0][l], lanes[1][l], lanes[2][l]);
+                // Member by member: an out-of-line ktVec3f::set compiled here (as in an unoptimised
+                // build) would be a wide-target copy that the linker could hand to baseline code.
+                for (ktVec3f* stage : stages) {
+                    stage[k + l].x = lanes[0][l];
+                    stage[k + l].y = lanes[1][l];
+                    stage[k + l].z = lanes[2][l];
+                }
             }
         }
     }

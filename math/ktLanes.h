@@ -230,7 +230,11 @@ inline void ktLoadVertices(const ktVec3f* v, ktFloat4& x, ktFloat4& y, ktFloat4&
 }
 
 inline void ktStoreVertices(ktVec3f* v, ktFloat4 x, ktFloat4 y, ktFloat4 z) {
-    for (int l = 0; l < 4; l++) v[l].set(x.v[l], y.v[l], z.v[l]);
+    for (int l = 0; l < 4; l++) {
+        v[l].x = x.v[l];
+        v[l].y = y.v[l];
+        v[l].z = z.v[l];
+    }
 }
 
 #endif
@@ -244,7 +248,13 @@ inline void ktLoadVertices(const ktVec3f* v, float& x, float& y, float& z) {
     y = v->y;
     z = v->z;
 }
-inline void ktStoreVertices(ktVec3f* v, float x, float y, float z) { v->set(x, y, z); }
+// Member by member rather than through ktVec3f::set, whose out-of-line copy (in an unoptimised
+// build) would otherwise be compiled for the wide target of a kernel file that calls this.
+inline void ktStoreVertices(ktVec3f* v, float x, float y, float z) {
+    v->x = x;
+    v->y = y;
+    v->z = z;
+}
 
 // Consecutive floats, one per lane: L::load and store, and for float a single value.
 template <class L>
