@@ -62,15 +62,20 @@ inline void updateKnob(clothknob& knob, const ktVec3f& k1, const ktVec3f& k2, co
     drapoUpdate(k1.z, k2.z, k3.z, k4.z, enviro.z, knob.vel.z, knob.pos.z);
 }
 
-// The exact-type step's positions, one array per coordinate, and its free knobs, rebuilt from the
-// object at every step.
+// The exact-type step's work space, rebuilt from the object at every step: the dense layout's
+// positions, one array per coordinate, the free knobs, and the sparse layout's list of them.
 struct StepLanes {
     alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
     uint16_t freeMask[drapoKnobs / 16];
+    alignas(64) float list[drapoKnobs + 16];
+    alignas(64) float column[drapoKnobs + 16];
 };
 StepLanes lanes;
+
+// The dense layout pays while most knobs are free; below this count, listing them is cheaper.
+const int drapoSparseBelow = drapoKnobs / 2;
 
 inline bool isFree(const uint16_t* mask, int k) { return (mask[k >> 4] >> (k & 15)) & 1; }
 
@@ -97,10 +102,62 @@ inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 
             return drapo##pass##Sse2(job);              \
     }
 #endif
-bool runContacts(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Contacts, path, job) }
+bool runPositions(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Positions, path, job) }
 void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
 void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
+bool runSparseStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(SparseStages, path, job) }
+void runSparseUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(SparseUpdates, path, job) }
 #undef DRAPO_DISPATCH
+
+// The contact test of a free knob, as the straightforward pass makes it.
+void touch(drapoApp& app, int k) {
+    clothknob& knob = app.thread[k];
+    const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
+    if (height > knob.pos.z) {
+        knob.pos.z = height;
+        knob.on_surf = true;
+        knob.vel.z = 0.0f;
+    }
+}
+
+// Contact pass: pins the free knobs below the terrain's top that reached it and marks the knobs
+// still free in freeMask. Returns their number.
+int contacts(drapoApp& app, uint16_t* freeMask) {
+    int count = 0;
+    for (int g = 0; g < drapoKnobs / 16; g++) {
+        int bits = 0;
+        for (int l = 0; l < 16; l++) {
+            const int k = 16 * g + l;
+            if (app.thread[k].on_surf) continue;
+            if (!(app.thread[k].pos.z >= drapoTerrainTop)) {
+                touch(app, k);
+                if (app.thread[k].on_surf) continue;
+            }
+            bits |= 1 << l;
+            count++;
+        }
+        freeMask[g] = static_cast<uint16_t>(bits);
+    }
+    return count;
+}
+
+// The sparse layout's list: the free knobs' indices and columns in order, the last one repeated up
+// to a whole group of the widest lane type.
+void listFree(const uint16_t* freeMask, int count, float* list, float* column) {
+    int n = 0;
+    for (int g = 0; g < drapoKnobs / 16; g++) {
+        for (int bits = freeMask[g]; bits != 0; bits &= bits - 1) {
+            const int k = 16 * g + __builtin_ctz(static_cast<unsigned>(bits));
+            list[n] = static_cast<float>(k);
+            column[n] = static_cast<float>(k % drapoSide);
+            n++;
+        }
+    }
+    for (; n < count + 16 && n > 0; n++) {
+        list[n] = list[n - 1];
+        column[n] = column[n - 1];
+    }
+}
 
 // The same step for an object of exactly type drapoApp, where rungef and surface are this file's
 // and drapoTerrain.cpp's own. What it skips cannot change a result:
@@ -115,17 +172,26 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updat
 //   not, would carry NaN on through the absent sides' vectors: such a stage pass runs one knob at
 //   a time, carrying the scratch members along as the straightforward pass does.
 // Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
-void stepExact(drapoApp& app, ktSimdPath path) {
+void stepExact(drapoApp& app, ktSimdPath path, drapoLayout layout) {
     StepLanes& s = lanes;
-    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask};
-    const bool finiteDifferences = runContacts(path, job);
+    const int count = contacts(app, s.freeMask);
+    if (layout == drapoLayoutAuto) layout = count < drapoSparseBelow ? drapoLayoutSparse : drapoLayoutDense;
+    const bool sparse = layout == drapoLayoutSparse;
+    if (sparse) listFree(s.freeMask, count, s.list, s.column);
+    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
+                              s.list, s.column, count};
+    // The dense layout checks the differences before its stage pass, the sparse one during it.
+    const bool finiteDifferences = sparse || runPositions(path, job);
     app.i = drapoKnobs;
     int lastFree = drapoKnobs - 1;
     while (lastFree >= 0 && !isFree(s.freeMask, lastFree)) lastFree--;
     if (lastFree < 0) return;
 
+    bool finiteStages = false;
     if (finiteDifferences && finite(app.del1) && finite(app.del2) && finite(app.del3) && finite(app.del4)) {
-        runStages(path, job);
+        finiteStages = sparse ? runSparseStages(path, job) : (runStages(path, job), true);
+    }
+    if (finiteStages) {
         // The scratch members as the last call leaves them: an absent side's vector is the last
         // present one of that side (or the members' own) times 0.
         ktVec3f del[4] = {app.del1, app.del2, app.del3, app.del4};
@@ -158,24 +224,18 @@ void stepExact(drapoApp& app, ktSimdPath path) {
             app.k4[k] = increment;
         }
     }
-    runUpdates(path, job);
+    if (sparse) {
+        runSparseUpdates(path, job);
+    } else {
+        runUpdates(path, job);
+    }
 }
 
 }  // namespace
 
-void drapoTouch(drapoApp& app, int k) {
-    clothknob& knob = app.thread[k];
-    const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
-    if (height > knob.pos.z) {
-        knob.pos.z = height;
-        knob.on_surf = true;
-        knob.vel.z = 0.0f;
-    }
-}
-
-void drapoStepOn(drapoApp& app, ktSimdPath path) {
+void drapoStepOn(drapoApp& app, ktSimdPath path, drapoLayout layout) {
     const ktSimdPath best = ktSimdBest();
-    stepExact(app, path < best ? path : best);
+    stepExact(app, path < best ? path : best, layout);
 }
 
 void drapoApp::rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int i) {
@@ -186,7 +246,7 @@ void drapoApp::rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int i) {
 
 void drapoApp::step() {
     if (typeid(*this) == typeid(drapoApp)) {
-        stepExact(*this, ktSimdPathInUse());
+        stepExact(*this, ktSimdPathInUse(), drapoLayoutAuto);
         return;
     }
 

@@ -241,8 +241,23 @@ inline void ktStoreVertices(ktVec3f* v, ktFloat4 x, ktFloat4 y, ktFloat4 z) {
 
 inline void ktLoadInts(const int* p, ktFloat4& out) { out = ktFloat4::fromInts(p); }
 
+// Scattered floats: lane l is base[index[l]] where the mask holds and fallback's lane elsewhere, so
+// an absent neighbour's address is never read. index holds whole numbers (below 2^24) as floats.
+inline ktFloat4 ktGatherWhere(ktMask4 mask, ktFloat4 fallback, const float* base, ktFloat4 index) {
+    alignas(16) float lanes[4], at[4];
+    fallback.store(lanes);
+    index.store(at);
+    const int bits = ktMaskBits(mask);
+    for (int l = 0; l < 4; l++)
+        if (bits & (1 << l)) lanes[l] = base[static_cast<int>(at[l])];
+    return ktFloat4::load(lanes);
+}
+
 // The scalar forms of the moves, so that a loop over L = float needs no special case.
 inline void ktLoadInts(const int* p, float& out) { out = static_cast<float>(*p); }
+inline float ktGatherWhere(bool mask, float fallback, const float* base, float index) {
+    return mask ? base[static_cast<int>(index)] : fallback;
+}
 inline void ktLoadVertices(const ktVec3f* v, float& x, float& y, float& z) {
     x = v->x;
     y = v->y;

@@ -80,6 +80,9 @@ inline ktFloat8 ktNarrow(ktDouble8 a) {
 }
 
 inline void ktLoadInts(const int* p, ktFloat8& out) { out = ktFloat8::fromInts(p); }
+inline ktFloat8 ktGatherWhere(ktMask8 mask, ktFloat8 fallback, const float* base, ktFloat8 index) {
+    return ktFloat8(_mm256_mask_i32gather_ps(fallback.v, base, _mm256_cvttps_epi32(index.v), mask.v, 4));
+}
 
 // Eight packed vertices: two groups of four, each moved with ktFloat4's shuffles.
 inline void ktLoadVertices(const ktVec3f* v, ktFloat8& x, ktFloat8& y, ktFloat8& z) {

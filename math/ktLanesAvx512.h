@@ -111,6 +111,9 @@ inline ktFloat16 ktNarrow(ktDouble16 a) {
 }
 
 inline void ktLoadInts(const int* p, ktFloat16& out) { out = ktFloat16::fromInts(p); }
+inline ktFloat16 ktGatherWhere(ktMask16 mask, ktFloat16 fallback, const float* base, ktFloat16 index) {
+    return ktFloat16(_mm512_mask_i32gather_ps(fallback.v, mask.v, _mm512_cvttps_epi32(index.v), base, 4));
+}
 
 // Sixteen packed vertices: four groups of four, each moved with ktFloat4's shuffles.
 inline void ktLoadVertices(const ktVec3f* v, ktFloat16& x, ktFloat16& y, ktFloat16& z) {
