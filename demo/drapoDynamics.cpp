@@ -8,6 +8,7 @@
 // lanes of knobs on the instruction set chosen at run time (demo/drapoStepKernel.h) and skips work
 // whose outcome is known: see stepExact.
 #include <typeinfo>
+#include <utility>
 
 #include "demo/drapoCloth.h"
 #include "demo/drapoStep.h"
@@ -120,20 +121,29 @@ void touch(drapoApp& app, int k) {
     }
 }
 
+// The free bits of 16 knobs (bit l for knob l), unrolled so that the flags are read independently.
+template <size_t... L>
+inline int freeBits(const clothknob* group, std::index_sequence<L...>) {
+    return ((group[L].on_surf ? 0 : 1 << L) | ...);
+}
+
 // Contact pass: pins the free knobs below the terrain's top that reached it and marks the knobs
 // still free in freeMask. Returns their number.
 int contacts(drapoApp& app, uint16_t* freeMask) {
     int count = 0;
     for (int g = 0; g < drapoKnobs / 16; g++) {
-        int bits = 0;
-        for (int l = 0; l < 16; l++) {
-            const int k = 16 * g + l;
-            if (app.thread[k].on_surf) continue;
-            if (!(app.thread[k].pos.z >= drapoTerrainTop)) {
-                touch(app, k);
-                if (app.thread[k].on_surf) continue;
+        const clothknob* group = app.thread + 16 * g;
+        int bits = freeBits(group, std::make_index_sequence<16>());
+        // Most groups of a settled cloth are pinned whole; a free knob below the top is tested.
+        for (int rest = bits; rest != 0; rest &= rest - 1) {
+            const int l = __builtin_ctz(static_cast<unsigned>(rest));
+            if (!(group[l].pos.z >= drapoTerrainTop)) {
+                touch(app, 16 * g + l);
+                if (group[l].on_surf) {
+                    bits &= ~(1 << l);
+                    continue;
+                }
             }
-            bits |= 1 << l;
             count++;
         }
         freeMask[g] = static_cast<uint16_t>(bits);
