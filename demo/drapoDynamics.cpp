@@ -103,6 +103,7 @@ inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 
             return drapo##pass##Sse2(job);              \
     }
 #endif
+void runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touches, path, job) }
 bool runPositions(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Positions, path, job) }
 void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
 void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
@@ -110,43 +111,40 @@ bool runSparseStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(
 void runSparseUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(SparseUpdates, path, job) }
 #undef DRAPO_DISPATCH
 
-// The contact test of a free knob, as the straightforward pass makes it.
-void touch(drapoApp& app, int k) {
-    clothknob& knob = app.thread[k];
-    const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
-    if (height > knob.pos.z) {
-        knob.pos.z = height;
-        knob.on_surf = true;
-        knob.vel.z = 0.0f;
-    }
-}
-
 // The free bits of 16 knobs (bit l for knob l), unrolled so that the flags are read independently.
 template <size_t... L>
 inline int freeBits(const clothknob* group, std::index_sequence<L...>) {
     return ((group[L].on_surf ? 0 : 1 << L) | ...);
 }
 
-// Contact pass: pins the free knobs below the terrain's top that reached it and marks the knobs
+// Contact pass: lists the free knobs below the terrain's top (in the job's list, the last one
+// repeated up to a whole group), tests them on the instruction set of `path`, and marks the knobs
 // still free in freeMask. Returns their number.
-int contacts(drapoApp& app, uint16_t* freeMask) {
-    int count = 0;
+int contacts(ktSimdPath path, const drapoStepJob& job) {
+    const clothknob* const thread = job.app->thread;
+    float* const list = job.list;
+    int count = 0, below = 0;
     for (int g = 0; g < drapoKnobs / 16; g++) {
-        const clothknob* group = app.thread + 16 * g;
-        int bits = freeBits(group, std::make_index_sequence<16>());
-        // Most groups of a settled cloth are pinned whole; a free knob below the top is tested.
+        const clothknob* group = thread + 16 * g;
+        const int bits = freeBits(group, std::make_index_sequence<16>());
+        job.freeMask[g] = static_cast<uint16_t>(bits);
         for (int rest = bits; rest != 0; rest &= rest - 1) {
             const int l = __builtin_ctz(static_cast<unsigned>(rest));
-            if (!(group[l].pos.z >= drapoTerrainTop)) {
-                touch(app, 16 * g + l);
-                if (group[l].on_surf) {
-                    bits &= ~(1 << l);
-                    continue;
-                }
-            }
             count++;
+            if (!(group[l].pos.z >= drapoTerrainTop)) list[below++] = static_cast<float>(16 * g + l);
         }
-        freeMask[g] = static_cast<uint16_t>(bits);
+    }
+    if (below == 0) return count;
+    for (int n = below; n < below + 16; n++) list[n] = list[below - 1];
+    drapoStepJob touches = job;
+    touches.count = below;
+    runTouches(path, touches);
+    for (int n = 0; n < below; n++) {
+        const int k = static_cast<int>(list[n]);
+        if (thread[k].on_surf) {
+            job.freeMask[k >> 4] = static_cast<uint16_t>(job.freeMask[k >> 4] & ~(1 << (k & 15)));
+            count--;
+        }
     }
     return count;
 }
@@ -156,11 +154,14 @@ int contacts(drapoApp& app, uint16_t* freeMask) {
 void listFree(const uint16_t* freeMask, int count, float* list, float* column) {
     int n = 0;
     for (int g = 0; g < drapoKnobs / 16; g++) {
-        for (int bits = freeMask[g]; bits != 0; bits &= bits - 1) {
-            const int k = 16 * g + __builtin_ctz(static_cast<unsigned>(bits));
+        const int bits = freeMask[g];
+        if (bits == 0) continue;
+        // Every knob of the group is written at the next place, which only a free one keeps.
+        int k = 16 * g, c = k % drapoSide;
+        for (int l = 0; l < 16; l++, k++, c = c == drapoSide - 1 ? 0 : c + 1) {
             list[n] = static_cast<float>(k);
-            column[n] = static_cast<float>(k % drapoSide);
-            n++;
+            column[n] = static_cast<float>(c);
+            n += (bits >> l) & 1;
         }
     }
     for (; n < count + 16 && n > 0; n++) {
@@ -184,17 +185,19 @@ void listFree(const uint16_t* freeMask, int count, float* list, float* column) {
 // Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
 void stepExact(drapoApp& app, ktSimdPath path, drapoLayout layout) {
     StepLanes& s = lanes;
-    const int count = contacts(app, s.freeMask);
+    drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
+                        s.list, s.column, 0};
+    const int count = contacts(path, job);
     if (layout == drapoLayoutAuto) layout = count < drapoSparseBelow ? drapoLayoutSparse : drapoLayoutDense;
     const bool sparse = layout == drapoLayoutSparse;
     if (sparse) listFree(s.freeMask, count, s.list, s.column);
-    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
-                              s.list, s.column, count};
+    job.count = count;
     // The dense layout checks the differences before its stage pass, the sparse one during it.
     const bool finiteDifferences = sparse || runPositions(path, job);
     app.i = drapoKnobs;
-    int lastFree = drapoKnobs - 1;
-    while (lastFree >= 0 && !isFree(s.freeMask, lastFree)) lastFree--;
+    int lastFree = -1;
+    for (int g = drapoKnobs / 16 - 1; g >= 0 && lastFree < 0; g--)
+        if (s.freeMask[g] != 0) lastFree = 16 * g + 31 - __builtin_clz(static_cast<unsigned>(s.freeMask[g]));
     if (lastFree < 0) return;
 
     bool finiteStages = false;

@@ -24,11 +24,13 @@ struct drapoStepJob {
     float* py;
     float* pz;
     uint16_t* freeMask;    // free knobs after the contact pass
-    const float* list;     // sparse: the free knobs' indices in order, padded to a whole group
-    const float* column;   // sparse: their columns
-    int count;             // sparse: the number of free knobs listed
+    float* list;           // knob indices in order, padded to a whole group: the knobs to touch,
+                           // then (sparse) the free knobs
+    const float* column;   // sparse: the free knobs' columns
+    int count;             // the number of knobs listed
 };
 
+// Touches: the contact tests of the knobs listed in the job (see the sparse layout below).
 // Dense layout. Positions: fills px, py and pz and returns whether every coordinate is finite and
 // at most half the float range, so that every difference between knobs is finite. Stages: the
 // spring increment of every free knob into k1 ... k4, only for finite differences and finite
@@ -37,6 +39,7 @@ struct drapoStepJob {
 // Sparse layout: the same stage and update passes over the listed knobs; the stage pass returns
 // whether the difference of every present spring of a listed knob is finite.
 #define DRAPO_STEP_DECLARE(S)                              \
+    void drapoTouches##S(const drapoStepJob& job);         \
     bool drapoPositions##S(const drapoStepJob& job);       \
     void drapoStages##S(const drapoStepJob& job);          \
     void drapoUpdates##S(const drapoStepJob& job);         \

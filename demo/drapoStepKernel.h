@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "demo/drapoCloth.h"
+#include "demo/drapoRelief.h"
 #include "demo/drapoStep.h"
 #include "math/ktLanes.h"
 
@@ -46,6 +47,10 @@ inline int drapoFreeBits(const uint16_t* mask, int k) {
     return (mask[k >> 4] >> (k & 15)) & ((1 << W) - 1);
 }
 
+// The knob moves are inlined wherever they are used: called out of line, their seven lanes would
+// pass through memory.
+#define KT_DRAPO_INLINE inline __attribute__((always_inline))
+
 // Moves between the knobs (seven floats each: pos, vel, then the pinned flag's word) and lanes.
 static_assert(sizeof(clothknob) == 7 * sizeof(float), "clothknob must be seven floats");
 const int drapoKnobFloats = 7;
@@ -53,15 +58,15 @@ const int drapoKnobFloats = 7;
 // All seven floats of the knobs from p on, one per lane (f[6] is the flag's word, moved as bits),
 // and the pinned bits. Four knobs at a time are one 4 x 4 transpose of (pos, vel.x) and one of
 // (vel, flag word): moves only, no value changes.
-inline int drapoLoadKnobs(const clothknob* p, float (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, float (&f)[7]) {
     std::memcpy(f, p, sizeof f);
     return p->on_surf ? 1 : 0;
 }
-inline void drapoStoreKnobs(clothknob* p, const float (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const float (&f)[7], int free) {
     if (free) std::memcpy(reinterpret_cast<float*>(p), f, 6 * sizeof(float));
 }
 
-inline int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
 #if KT_LANES_SSE2
     __m128 a0 = _mm_loadu_ps(b), a1 = _mm_loadu_ps(b + 7), a2 = _mm_loadu_ps(b + 14), a3 = _mm_loadu_ps(b + 21);
@@ -80,7 +85,7 @@ inline int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
 }
 // Writes pos and vel (f[0 .. 5]) into the knobs whose bit is set in `free`; f[6] must be the
 // words that drapoLoadKnobs read, since a knob's last twelve bytes are written whole.
-inline void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
 #if KT_LANES_SSE2
     __m128 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
@@ -116,7 +121,7 @@ inline __m256 drapoKnobPair(const float* b, int l, int o) {
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(b + drapoKnobFloats * l + o)),
                                 _mm_loadu_ps(b + drapoKnobFloats * (l + 4) + o), 1);
 }
-inline int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
     __m256 a0 = drapoKnobPair(b, 0, 0), a1 = drapoKnobPair(b, 1, 0), a2 = drapoKnobPair(b, 2, 0),
            a3 = drapoKnobPair(b, 3, 0);
@@ -128,7 +133,7 @@ inline int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
     const __m256i flags = _mm256_and_si256(_mm256_castps_si256(c3), _mm256_set1_epi32(0xff));
     return ~_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(flags, _mm256_setzero_si256()))) & 0xff;
 }
-inline void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
     __m256 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
     __m256 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
@@ -162,7 +167,7 @@ inline __m512 drapoKnobQuad(const float* b, int l, int o) {
     r = _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 8) + o), 2);
     return _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 12) + o), 3);
 }
-inline int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
     __m512 a0 = drapoKnobQuad(b, 0, 0), a1 = drapoKnobQuad(b, 1, 0), a2 = drapoKnobQuad(b, 2, 0),
            a3 = drapoKnobQuad(b, 3, 0);
@@ -173,7 +178,7 @@ inline int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
     f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
     return _mm512_test_epi32_mask(_mm512_castps_si512(c3), _mm512_set1_epi32(0xff));
 }
-inline void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
     __m512 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
     __m512 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
@@ -315,6 +320,33 @@ void drapoUpdateLanes(const drapoStepJob& job) {
 // k1, and only the listed knobs (not the padding) are written. Each knob's arithmetic is the dense
 // pass's, so the bits are the same.
 
+// Contact tests of the listed knobs (free knobs below the terrain's top), as the straightforward
+// pass makes them: a knob strictly below the terrain is lifted onto it and pinned.
+template <class L>
+void drapoTouchLanes(const drapoStepJob& job) {
+    constexpr int w = ktLaneWidth<L>::value;
+    const L zero(0.0f), stride(static_cast<float>(drapoKnobFloats));
+    const float* const t = reinterpret_cast<const float*>(job.app->thread);
+    for (int j = 0; j < job.count; j += w) {
+        const L at = ktLoad<L>(job.list + j) * stride;
+        const auto every = at == at;
+        const L z = ktGatherWhere(every, zero, t + 2, at);
+        const L height = drapoRelief(ktGatherWhere(every, zero, t, at), ktGatherWhere(every, zero, t + 1, at));
+        const int n = job.count - j < w ? job.count - j : w;
+        const int lift = ktMaskBits(z < height) & ((1 << n) - 1);
+        if (lift == 0) continue;
+        alignas(64) float heights[16];
+        ktStore(heights, height);
+        for (int l = 0; l < n; l++) {
+            if (!(lift & (1 << l))) continue;
+            clothknob& knob = job.app->thread[static_cast<int>(job.list[j + l])];
+            knob.pos.z = heights[l];
+            knob.on_surf = true;
+            knob.vel.z = 0.0f;
+        }
+    }
+}
+
 // Writes lane l of x, y, z into every target's vector of listed knob l, for the first n lanes.
 template <class L>
 inline void drapoScatter(const float* list, int n, L x, L y, L z, ktVec3f* const* targets, int targetCount) {
@@ -410,6 +442,7 @@ void drapoSparseUpdateLanes(const drapoStepJob& job) {
 
 // The entry points of one instruction set (suffix S, lane type L).
 #define DRAPO_STEP_ENTRIES(S, L)                                                             \
+    void drapoTouches##S(const drapoStepJob& job) { drapoTouchLanes<L>(job); }                \
     bool drapoPositions##S(const drapoStepJob& job) { return drapoPositionLanes<L>(job); }    \
     void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                 \
     void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }               \

@@ -265,6 +265,7 @@ inline ktFloat4 ktGatherWhere(ktMask4 mask, ktFloat4 fallback, const float* base
 
 // The scalar forms of the moves, so that a loop over L = float needs no special case.
 inline void ktLoadInts(const int* p, float& out) { out = static_cast<float>(*p); }
+inline int ktMaskBits(bool m) { return m ? 1 : 0; }
 inline bool ktSameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 inline float ktGatherWhere(bool mask, float fallback, const float* base, float index) {
     return mask ? base[static_cast<int>(index)] : fallback;
