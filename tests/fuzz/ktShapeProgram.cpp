@@ -22,6 +22,7 @@
 #include "shapes/ktShapeDrawPasses.h"
 #include "support/ktCapture.h"
 #include "support/ktFailingAlloc.h"
+#include "support/ktShapeReference.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KT_EXACT_BLOCK_SIZES 1
@@ -83,17 +84,10 @@ private:
     size_t at_ = 0;
 };
 
-bool sameBits(float a, float b) {
-    if (std::isnan(a) && std::isnan(b)) return true;
-    return std::memcmp(&a, &b, 4) == 0;
-}
-bool sameVec(const ktVec3f& a, const ktVec3f& b) {
-    return sameBits(a.x, b.x) && sameBits(a.y, b.y) && sameBits(a.z, b.z);
-}
 bool sameMatrix(const ktMatrix4f& a, const ktMatrix4f& b) {
     for (int r = 0; r < 4; r++)
         for (int c = 0; c < 4; c++)
-            if (!sameBits(a.m[r][c], b.m[r][c])) return false;
+            if (!ktSameBits(a.m[r][c], b.m[r][c])) return false;
     return true;
 }
 
@@ -159,8 +153,7 @@ Lists listsOf(const ktShape& s) {
     return l;
 }
 
-// Floats compare by their bits, except that any NaN equals any other: the sign and payload of a
-// NaN that arithmetic produces depend on the operand order, which no contract fixes.
+// Floats compare by their bits, except that any NaN equals any other.
 template <typename T>
 bool sameEntries(const std::vector<T>& a, const std::vector<T>& b) {
     if (a.size() != b.size()) return false;
@@ -171,7 +164,7 @@ bool sameEntries(const std::vector<T>& a, const std::vector<T>& b) {
         float x, y;
         std::memcpy(&x, p + 4 * w, 4);
         std::memcpy(&y, q + 4 * w, 4);
-        if (!sameBits(x, y)) return false;
+        if (!ktSameBits(x, y)) return false;
     }
     return true;
 }
@@ -226,72 +219,14 @@ std::string checkConsistent(const ktShape& s) {
 
 // The normal rules evaluated face by face, from the world positions in `l`.
 void referenceNormals(const ktShape& s, Lists& l) {
-    const int n = s.listLength;
-    l.normals.assign(n, ktVec3f(0, 0, 0));
-    l.faceCounts.assign(n, 0);
-    const int count = s.enableIndex ? s.indexListLength : n;
-    auto entry = [&](int k) { return s.enableIndex ? l.indices[k] : k; };
-    auto named = [&](int e) { return e >= 0 && e < n; };
-    auto face = [&](int a, int b, int c) {
-        ktVec3f f = (l.world[b] - l.world[a]).cross(l.world[c] - l.world[a]);
-        f.normalize();
-        return f;
-    };
-    auto add = [&](int v, const ktVec3f& f) {
-        l.normals[v] += f;
-        l.faceCounts[v]++;
-    };
-    const uint32_t style = s.drawStyle;
-    if ((style == 4 || style == 5 || style == 6 || style == 9) && count < 3) return;
-    if (style == 9) {
-        const int a = entry(0), b = entry(1), c = entry(2);
-        if (named(a) && named(b) && named(c)) {
-            const ktVec3f f = face(a, b, c);
-            for (int v = 0; v < n; v++) add(v, f);
-        }
-    } else if (style == 4 || style == 5) {
-        const bool strip = style == 5;
-        int k = 0;
-        for (int i = 0; i + 2 < count; i += strip ? 1 : 3) {
-            const int a = entry(i), b = entry(i + 1), c = entry(i + 2);
-            if (!named(a) || !named(b) || !named(c)) {
-                if (!strip) i -= 2;
-                k = 0;
-                continue;
-            }
-            ktVec3f f = face(a, b, c);
-            if (strip && k % 2 == 0) f.set(-f.x, -f.y, -f.z);
-            add(a, f);
-            add(b, f);
-            add(c, f);
-            k++;
-        }
-    } else if (style == 6) {
-        const int h = entry(0);
-        for (int j = 1; named(h) && j + 1 < count; j++) {
-            const int b = entry(j), c = entry(j + 1);
-            if (!named(b) || !named(c)) continue;
-            const ktVec3f f = face(h, b, c);
-            add(h, f);
-            add(b, f);
-            add(c, f);
-        }
-    }
-    for (int v = 0; v < n; v++) {
-        if (l.faceCounts[v] != 0) {
-            l.normals[v] /= static_cast<float>(l.faceCounts[v]);
-            l.normals[v].normalize();
-        } else {
-            l.normals[v].set(0, 0, 1);
-        }
-    }
+    ktReferenceNormals(s, l.world.data(), l.indices.data(), l.normals, l.faceCounts);
 }
 
 std::string compareNormals(const Lists& expected, const ktShape& s) {
     for (int v = 0; v < s.listLength; v++) {
         if (expected.faceCounts[v] != s.normalCountList[v])
             return "face count differs at vertex " + std::to_string(v);
-        if (!sameVec(expected.normals[v], s.normalList[v]))
+        if (!ktSameBits(expected.normals[v], s.normalList[v]))
             return "normal differs at vertex " + std::to_string(v);
     }
     return "";
@@ -612,7 +547,7 @@ private:
         if (m->indexListLength != expectedIndices) return "mesh index count";
         for (int i = 0; fits && i < rows; i++)
             for (int j = 0; j < columns; j++)
-                if (!sameVec(m->vertexList[i * columns + j], ktVec3f(float(i), float(j), 0.0f)))
+                if (!ktSameBits(m->vertexList[i * columns + j], ktVec3f(float(i), float(j), 0.0f)))
                     return "mesh vertex position";
         for (int k = 0; k < m->indexListLength; k++)
             if (m->indexList[k] < -1 || m->indexList[k] >= m->listLength) return "mesh index out of range";
@@ -793,8 +728,9 @@ private:
         if (!sameStack(replayed, after)) return "stack after draw differs from push, transforms, pop";
         if (!sameMatrix(top, s.space)) return "space differs from the stack's top";
         for (int v = 0; v < s.listLength; v++) {
-            if (!sameVec(expected.world[v], s.absVertexList[v])) return "world position " + std::to_string(v);
-            if (!sameVec(expected.window[v], s.screenVertexList[v]))
+            if (!ktSameBits(expected.world[v], s.absVertexList[v]))
+                return "world position " + std::to_string(v);
+            if (!ktSameBits(expected.window[v], s.screenVertexList[v]))
                 return "window position " + std::to_string(v);
         }
         if (s.enableVertexNormals) {
