@@ -232,34 +232,18 @@ std::string compareNormals(const Lists& expected, const ktShape& s) {
     return "";
 }
 
+// The shape's own transforms on the stack in its order, the first letter applied first; an unknown
+// order applies none.
 void applyOrder(const ktShape& s) {
-    const ktVec3f& t = s.Translation;
-    const ktVec4f& r = s.Rotation;
-    const ktVec3f& c = s.Scale;
-    auto T = [&] { ktTranslatef(t.x, t.y, t.z); };
-    auto R = [&] { ktRotatef(r.x, r.y, r.z, r.w); };
-    auto S = [&] { ktScalef(c.x, c.y, c.z); };
-    switch (s.transformOrder) {
-        case kt_T_S_R:
-            T(), S(), R();
-            break;
-        case kt_T_R_S:
-            T(), R(), S();
-            break;
-        case kt_R_S_T:
-            R(), S(), T();
-            break;
-        case kt_R_T_S:
-            R(), T(), S();
-            break;
-        case kt_S_R_T:
-            S(), R(), T();
-            break;
-        case kt_S_T_R:
-            S(), T(), R();
-            break;
-        default:
-            break;
+    static const char* const orders[] = {"TSR", "TRS", "RST", "RTS", "SRT", "STR"};
+    if (s.transformOrder > kt_S_T_R) return;
+    for (const char* op = orders[s.transformOrder]; *op != '\0'; op++) {
+        if (*op == 'T')
+            ktTranslatef(s.Translation.x, s.Translation.y, s.Translation.z);
+        else if (*op == 'R')
+            ktRotatef(s.Rotation.x, s.Rotation.y, s.Rotation.z, s.Rotation.w);
+        else
+            ktScalef(s.Scale.x, s.Scale.y, s.Scale.z);
     }
 }
 
@@ -460,26 +444,19 @@ private:
                 s.transformOrder = static_cast<xformOrder>(p.byte());
                 return "";
             case 12: {  // any value in a shape-wide field
-                switch (p.byte() % 6) {
-                    case 0:
-                        s.Normal = vec3(p);
-                        break;
-                    case 1:
-                        s.Color = vec4(p);
-                        break;
-                    case 2:
-                        s.Translation = vec3(p);
-                        break;
-                    case 3:
-                        s.Scale = vec3(p);
-                        break;
-                    case 4:
-                        s.Rotation = vec4(p);
-                        break;
-                    default:
-                        s.enablePicking = p.byte() & 1;
-                        break;
-                }
+                const int field = p.byte() % 6;
+                if (field == 0)
+                    s.Normal = vec3(p);
+                else if (field == 1)
+                    s.Color = vec4(p);
+                else if (field == 2)
+                    s.Translation = vec3(p);
+                else if (field == 3)
+                    s.Scale = vec3(p);
+                else if (field == 4)
+                    s.Rotation = vec4(p);
+                else
+                    s.enablePicking = p.byte() & 1;
                 return "";
             }
             case 13: {
