@@ -77,10 +77,7 @@ void setCameraAndStack() {
                            {0, 0, (far + n) / (n - far), 2 * far * n / (n - far)},
                            {0, 0, -1, 0}};
     cameraMatrix.set(p);
-    view[0] = 3;
-    view[1] = 5;
-    view[2] = 640;
-    view[3] = 480;
+    view[0] = 3, view[1] = 5, view[2] = 640, view[3] = 480;
     ktTransformsInit();
     ktTranslatef(0, 0, -15);
     ktRotatef(30, 1, 1, 0);

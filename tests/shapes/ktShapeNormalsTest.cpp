@@ -8,6 +8,7 @@
 
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktShape.h"
+#include "support/ktTestMath.h"
 
 namespace {
 
@@ -92,9 +93,7 @@ TEST(ShapeNormals, HandCheckedShapes) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         for (size_t v = 0; v < c.points.size(); v++) {
             SCOPED_TRACE(testing::Message() << "vertex " << v);
-            EXPECT_NEAR(s.normalList[v].x, c.normals[v].x, 1e-6f);
-            EXPECT_NEAR(s.normalList[v].y, c.normals[v].y, 1e-6f);
-            EXPECT_NEAR(s.normalList[v].z, c.normals[v].z, 1e-6f);
+            expectVecNear(s.normalList[v], ktVec3f(c.normals[v].x, c.normals[v].y, c.normals[v].z), 1e-6f);
             EXPECT_EQ(s.normalCountList[v], c.counts[v]);
         }
     }
@@ -120,9 +119,8 @@ TEST(ShapeNormals, FlatMeshStripsFaceDownEverywhere) {
     mesh.calculateNormals();
     long long faces = 0;
     for (int v = 0; v < mesh.listLength; v++) {
-        ASSERT_EQ(mesh.normalList[v].x, 0.0f) << v;
-        ASSERT_EQ(mesh.normalList[v].y, 0.0f) << v;
-        ASSERT_EQ(mesh.normalList[v].z, -1.0f) << v;
+        const ktVec3f& n = mesh.normalList[v];
+        ASSERT_TRUE(n.x == 0.0f && n.y == 0.0f && n.z == -1.0f) << v;
         faces += mesh.normalCountList[v];
     }
     // 99 strips of 198 triangles, three corners each; an inner vertex touches six faces.
