@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -293,35 +294,31 @@ std::vector<uint32_t> stateBits(const drapoApp& app) {
 // a draping cloth that a caller changes between steps: knobs pinned in mid-air, moved, sent to
 // NaN, infinity or near the float limit, a changed gravity, a non-finite scratch vector.
 TEST(DrapoStepPaths, EveryPathMatchesTheStraightforwardStepOnMixedStates) {
-    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity(),
+                    nan = std::numeric_limits<float>::quiet_NaN();
     auto start = make<drapoApp>();
     for (int s = 0; s < 150; s++) start->step();
-    auto change = [&](drapoApp& app, int round) {
-        switch (round) {
-            case 0:
-                app.thread[5050].on_surf = app.thread[5051].on_surf = app.thread[16].on_surf = true;
-                app.thread[4242].pos.x += 0.3f;
-                app.enviro.set(0.001f, 0.0f, -0.02f);
-                break;
-            case 1:
-                app.del1.set(inf, 0.0f, 0.0f);  // carried on by knob 0, whose left spring is absent
-                app.thread[0].on_surf = false;
-                break;
-            case 2:
-                app.thread[8000].on_surf = false;  // released by a caller: free again
-                break;
-            case 3:
-                app.thread[3000].pos.set(3e38f, -3e38f, 4.5f);
-                app.thread[3001].pos.set(-3e38f, 3e38f, 4.5f);
-                break;
-            case 4:
-                app.thread[7000].pos.x = nan;
-                app.thread[99].pos.z = inf;
-                break;
-            default:
-                app.thread[9999].vel.z = -inf;
-                break;
-        }
+    // One change before each step, applied alike to both cloths.
+    const std::function<void(drapoApp&)> changes[] = {
+        [](drapoApp& app) {
+            app.thread[5050].on_surf = app.thread[5051].on_surf = app.thread[16].on_surf = true;
+            app.thread[4242].pos.x += 0.3f;
+            app.enviro.set(0.001f, 0.0f, -0.02f);
+        },
+        [](drapoApp& app) {
+            app.del1.set(inf, 0.0f, 0.0f);  // carried on by knob 0, whose left spring is absent
+            app.thread[0].on_surf = false;
+        },
+        [](drapoApp& app) { app.thread[8000].on_surf = false; },  // released by a caller: free again
+        [](drapoApp& app) {
+            app.thread[3000].pos.set(3e38f, -3e38f, 4.5f);
+            app.thread[3001].pos.set(-3e38f, 3e38f, 4.5f);
+        },
+        [](drapoApp& app) {
+            app.thread[7000].pos.x = nan;
+            app.thread[99].pos.z = inf;
+        },
+        [](drapoApp& app) { app.thread[9999].vel.z = -inf; },
     };
     for (int p = ktSimdScalar; p <= ktSimdBest(); p++) {
         const ktSimdPath path = static_cast<ktSimdPath>(p);
@@ -331,8 +328,8 @@ TEST(DrapoStepPaths, EveryPathMatchesTheStraightforwardStepOnMixedStates) {
         *fast = *start;
         static_cast<drapoApp&>(*straight) = *start;
         for (int round = 0; round < 6; round++) {
-            change(*fast, round);
-            change(*straight, round);
+            changes[round](*fast);
+            changes[round](*straight);
             drapoStepOn(*fast, path);
             straight->step();
             ASSERT_EQ(stateBits(*fast), stateBits(*straight)) << "step " << round + 1;
