@@ -221,9 +221,8 @@ TEST(RecordRead, ResizesVertexListsKeepsOldEntriesAndLeavesFlaggedOffListsAlone)
     ASSERT_EQ(readRecord(shape, ktShapeRecordBytes(none)), "");
     EXPECT_EQ(shape.listLength, 0);
     EXPECT_TRUE(shape.enableVertexNormals);
-    EXPECT_EQ(shape.vertexList, nullptr);
-    EXPECT_EQ(shape.normalList, nullptr);
-    EXPECT_EQ(shape.normalCountList, nullptr);
+    EXPECT_TRUE(shape.vertexList == nullptr && shape.normalList == nullptr &&
+                shape.normalCountList == nullptr);
 }
 
 TEST(RecordRead, IndexCountWithoutIndexBlockIsKeptWithoutAllocating) {
