@@ -14,11 +14,6 @@ namespace {
 
 const int centre = 5050;  // column 50, row 50: an interior knob at (1, 1)
 
-template <class T>
-std::unique_ptr<T> make() {
-    return std::unique_ptr<T>(new T);
-}
-
 // The step's behaviour on the application's own type, which takes the fast path, and on a derived
 // class, which takes the straightforward one.
 template <class T>
@@ -27,7 +22,7 @@ using ClothTypes = testing::Types<drapoApp, TestCloth>;
 TYPED_TEST_SUITE(DrapoStep, ClothTypes);
 
 TYPED_TEST(DrapoStep, SheetFallsAsOneWithRestingSpringsThenPinsTheReliefInStep103) {
-    auto app = make<TypeParam>();
+    auto app = makeCloth<TypeParam>();
     const struct {
         int step;
         float z;
@@ -71,9 +66,9 @@ TYPED_TEST(DrapoStep, SheetFallsAsOneWithRestingSpringsThenPinsTheReliefInStep10
 }
 
 TYPED_TEST(DrapoStep, PinnedKnobsNeverMoveAndKeepTheirStages) {
-    auto app = make<TypeParam>();
+    auto app = makeCloth<TypeParam>();
     for (int s = 0; s < 103; s++) app->step();
-    auto before = make<TypeParam>();
+    auto before = makeCloth<TypeParam>();
     *before = *app;
     for (int s = 0; s < 100; s++) app->step();
     int pinned = 0, moved = 0;
@@ -107,7 +102,7 @@ TYPED_TEST(DrapoStep, ContactPinsOnlyKnobsStrictlyBelowTheTerrain) {
         bool reliefPinned, floorPinned;
     } cases[] = {{5.00001f, false, false}, {5.0f, false, false},   {4.99999f, true, false},
                  {4.0f, true, false},      {3.99999f, true, true}, {-7.0f, true, true}};
-    auto start = make<TypeParam>(), app = make<TypeParam>();
+    auto start = makeCloth<TypeParam>(), app = makeCloth<TypeParam>();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.z);
         *app = *start;
@@ -250,7 +245,7 @@ TYPED_TEST(DrapoStep, CoincidentNeighboursExertNoForceAndNeverMakeNaN) {
         // 1e-30 from its left neighbour (0, 1): the length underflows to 0 in float.
         {"underflow", centre, ktVec3f(1e-30f, 1.0f, 6.0f), ktVec3f(3.6f, 0.0f, 0.0f)},
     };
-    auto start = make<TypeParam>(), app = make<TypeParam>();
+    auto start = makeCloth<TypeParam>(), app = makeCloth<TypeParam>();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         *app = *start;
@@ -296,7 +291,7 @@ std::vector<uint32_t> stateBits(const drapoApp& app) {
 TEST(DrapoStepPaths, EveryPathMatchesTheStraightforwardStepOnMixedStates) {
     constexpr float inf = std::numeric_limits<float>::infinity(),
                     nan = std::numeric_limits<float>::quiet_NaN();
-    auto start = make<drapoApp>();
+    auto start = makeCloth<drapoApp>();
     for (int s = 0; s < 150; s++) start->step();
     // One change before each step, applied alike to both cloths.
     const std::function<void(drapoApp&)> changes[] = {
@@ -323,8 +318,8 @@ TEST(DrapoStepPaths, EveryPathMatchesTheStraightforwardStepOnMixedStates) {
     for (int p = ktSimdScalar; p <= ktSimdBest(); p++) {
         const ktSimdPath path = static_cast<ktSimdPath>(p);
         SCOPED_TRACE(ktSimdName(path));
-        auto fast = make<drapoApp>();
-        auto straight = make<TestCloth>();
+        auto fast = makeCloth<drapoApp>();
+        auto straight = makeCloth<TestCloth>();
         *fast = *start;
         static_cast<drapoApp&>(*straight) = *start;
         for (int round = 0; round < 6; round++) {

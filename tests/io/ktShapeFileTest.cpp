@@ -3,7 +3,6 @@
 // be refused without touching the shape, and writes that fail.
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -33,11 +33,6 @@ namespace {
 std::string modelsDir() {
     const char* dir = std::getenv("KT_ASSIMP_MODELS");
     return dir != nullptr ? dir : "/usr/share/assimp/models";
-}
-
-bool exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
 }
 
 // A fresh directory for the files one test writes.
@@ -117,7 +112,7 @@ ktShape* bystander() {
 
 TEST(Import, SampleFilesMatchTheLibrarysOwnTool) {
     const std::string dir = modelsDir();
-    if (!exists(dir)) FAIL() << dir << " is missing (Debian package assimp-testmodels)";
+    if (!std::filesystem::exists(dir)) FAIL() << dir << " is missing (Debian package assimp-testmodels)";
     struct Sample {
         const char* file;
         bool normals, colors, textureCoords;
@@ -183,7 +178,7 @@ TEST(Import, SampleFilesMatchTheLibrarysOwnTool) {
 TEST(Import, NodeTransformsPlaceEveryMeshInstance) {
     // The engine places its meshes through a seven-deep node hierarchy, some meshes several times.
     const std::string path = modelsDir() + "/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
-    if (!exists(path)) FAIL() << path << " is missing";
+    if (!std::filesystem::exists(path)) FAIL() << path << " is missing";
     ktShape shape;
     std::vector<ktShape*> parts;
     ASSERT_TRUE(ktImportShape(path.c_str(), shape));
@@ -203,7 +198,7 @@ TEST(Import, NodeTransformsPlaceEveryMeshInstance) {
 
 TEST(Import, RefusedFilesLeaveTheShapeUnchanged) {
     const std::string dir = modelsDir();
-    if (!exists(dir)) FAIL() << dir << " is missing";
+    if (!std::filesystem::exists(dir)) FAIL() << dir << " is missing";
     TempDir tmp;
     const std::string png = readBytes(std::string(KT_SOURCE_DIR) + "/docs/drapo.png");
     ASSERT_FALSE(png.empty());
@@ -467,7 +462,7 @@ TEST(Export, FailedWritesAreReported) {
         const std::string prefix = "export: cannot write " + w.path + ": ";
         EXPECT_EQ(out.compare(0, prefix.size(), prefix), 0) << out;
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-        EXPECT_EQ(exists(w.path), w.fileLeft) << w.path;
+        EXPECT_EQ(std::filesystem::exists(w.path), w.fileLeft) << w.path;
     }
 }
 
