@@ -12,16 +12,12 @@
 
 namespace {
 
-struct V3 {
-    float x, y, z;
-};
-
 // A shape with per-vertex normals whose world positions are `points`, drawn through `indices`
 // when `indexed`.
-void build(ktShape& s, GLenum style, const std::vector<V3>& points, const std::vector<int>& indices,
+void build(ktShape& s, GLenum style, const std::vector<ktVec3f>& points, const std::vector<int>& indices,
            bool indexed) {
     s.drawStyle = style;
-    for (const V3& p : points) {
+    for (const ktVec3f& p : points) {
         int v = s.addPoint(p.x, p.y, p.z);
         s.absVertexList[v].set(p.x, p.y, p.z);
     }
@@ -37,23 +33,24 @@ const float r = std::sqrt(0.5f);
 struct Case {
     const char* name;
     GLenum style;
-    std::vector<V3> points;
+    std::vector<ktVec3f> points;
     bool indexed;
     std::vector<int> indices;
-    std::vector<V3> normals;
+    std::vector<ktVec3f> normals;
     std::vector<int> counts;
 };
 
-const V3 up{0, 0, 1}, down{0, 0, -1}, zero{0, 0, 0};
+const ktVec3f up(0, 0, 1), down(0, 0, -1), zero(0, 0, 0);
 
 TEST(ShapeNormals, HandCheckedShapes) {
-    const std::vector<V3> triangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const std::vector<V3> square = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const std::vector<ktVec3f> triangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const std::vector<ktVec3f> square = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
     // Triangle 0-1-2 turns counter-clockwise seen from +z, triangle 3-4-5 clockwise.
-    const std::vector<V3> twoTriangles = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 5}, {0, 1, 5}, {1, 0, 5}};
-    const std::vector<V3> star = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
+    const std::vector<ktVec3f> twoTriangles = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0},
+                                               {0, 0, 5}, {0, 1, 5}, {1, 0, 5}};
+    const std::vector<ktVec3f> star = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
     // Faces 0-1-2 (normal +z) and 0-2-3 (normal +x) share the edge 0-2.
-    const std::vector<V3> hinge = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const std::vector<ktVec3f> hinge = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     // clang-format off
     const std::vector<Case> cases = {
         {"triangle", GL_TRIANGLES, triangle, false, {}, {up, up, up}, {1, 1, 1}},
@@ -93,7 +90,7 @@ TEST(ShapeNormals, HandCheckedShapes) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         for (size_t v = 0; v < c.points.size(); v++) {
             SCOPED_TRACE(testing::Message() << "vertex " << v);
-            expectVecNear(s.normalList[v], ktVec3f(c.normals[v].x, c.normals[v].y, c.normals[v].z), 1e-6f);
+            expectVecNear(s.normalList[v], c.normals[v], 1e-6f);
             EXPECT_EQ(s.normalCountList[v], c.counts[v]);
         }
     }
