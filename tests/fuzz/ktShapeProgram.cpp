@@ -497,6 +497,11 @@ private:
         const float x = p.real(), y = p.real(), z = p.real();
         return ktVec3f(x, y, z);
     }
+    static ktVec4f white() {
+        ktVec4f v;
+        v.set(1, 1, 1, 1);
+        return v;
+    }
     static ktVec4f vec4(Program& p) {
         ktVec4f v;
         v.x = p.real(), v.y = p.real(), v.z = p.real(), v.w = p.real();
@@ -549,11 +554,7 @@ private:
             expected.normals.push_back(ktVec3f(0, 0, 1));
             expected.faceCounts.push_back(0);
         }
-        if (s.enableVertexColors) {
-            ktVec4f white;
-            white.set(1, 1, 1, 1);
-            expected.colors.push_back(white);
-        }
+        if (s.enableVertexColors) expected.colors.push_back(white());
         if (s.enableVertexTextureCoords) expected.texCoords.push_back(ktVec3f());
         return sameLists(listsOf(s), expected) ? "" : "addPoint lists";
     }
@@ -614,11 +615,7 @@ private:
         Lists expected = lists;
         std::string printed;
         if (which == 0) {
-            if (!s.enableVertexColors) {
-                ktVec4f white;
-                white.set(1, 1, 1, 1);
-                expected.colors.assign(n, white);
-            }
+            if (!s.enableVertexColors) expected.colors.assign(n, white());
             printed = captureStdout([&] { s.enablePerVertexColors(); });
             if (!s.enableVertexColors) return "colours not enabled";
         } else if (which == 1) {
