@@ -33,9 +33,8 @@ TEST(DrapoApp, StartsAsAFlatSheetAtRestAtHeightSix) {
         for (const ktVec3f* stage : {app->k1, app->k2, app->k3, app->k4})
             ASSERT_TRUE(stage[k].x == 0.0f && stage[k].y == 0.0f && stage[k].z == 0.0f) << k;
     }
-    for (const ktVec3f* v : {&app->del1, &app->del2, &app->del3, &app->del4, &app->force, &app->zero}) {
+    for (const ktVec3f* v : {&app->del1, &app->del2, &app->del3, &app->del4, &app->force, &app->zero})
         expectVecNear(*v, ktVec3f(0.0f, 0.0f, 0.0f));
-    }
     expectVecNear(app->enviro, ktVec3f(0.0f, 0.0f, -0.01f));
     EXPECT_EQ(app->j, 0.0f);
     EXPECT_EQ(app->i, drapoKnobs);

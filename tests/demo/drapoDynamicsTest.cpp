@@ -168,9 +168,8 @@ TEST(DrapoDynamics, FourEqualStagesPerFreeKnobThroughTheVirtualSlot) {
             ASSERT_EQ(call.store, stores[s]);
             ASSERT_TRUE(call.ref.x == refs[s].x && call.ref.y == refs[s].y && call.ref.z == refs[s].z) << k;
         }
-        for (const ktVec3f* v : {&app->k2[k], &app->k3[k], &app->k4[k]}) {
+        for (const ktVec3f* v : {&app->k2[k], &app->k3[k], &app->k4[k]})
             ASSERT_TRUE(v->x == app->k1[k].x && v->y == app->k1[k].y && v->z == app->k1[k].z) << k;
-        }
     }
     // The shifted knob: its left spring (1.5 long) pulls and its right one (0.5 long) pushes, both
     // towards -x by 0.5; the row springs (sqrt(1.25) long) add their x components.
@@ -258,9 +257,8 @@ TYPED_TEST(DrapoStep, CoincidentNeighboursExertNoForceAndNeverMakeNaN) {
         EXPECT_EQ(v.y, 0.0f);
         EXPECT_EQ(v.z, 0.0f);
         for (int s = 0; s < 120; s++) app->step();
-        for (int k = 0; k < drapoKnobs; k++) {
+        for (int k = 0; k < drapoKnobs; k++)
             ASSERT_TRUE(isFinite(app->thread[k].pos) && isFinite(app->thread[k].vel)) << k;
-        }
     }
 }
 
