@@ -19,11 +19,11 @@ TEST(Open, StartStateSeenThroughGLAndTheRegistry) {
     EXPECT_TRUE(glIsEnabled(GL_AUTO_NORMAL));
     EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint blend[2] = {0, 0};
-    glGetIntegerv(GL_BLEND_SRC, &blend[0]);
-    glGetIntegerv(GL_BLEND_DST, &blend[1]);
-    EXPECT_TRUE(blend[0] == GL_SRC_ALPHA && blend[1] == GL_ONE_MINUS_SRC_ALPHA)
-        << blend[0] << " " << blend[1];
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_TRUE(glutGet(GLUT_WINDOW_DOUBLEBUFFER));
     EXPECT_GT(glutGet(GLUT_WINDOW_DEPTH_SIZE), 0);
 
