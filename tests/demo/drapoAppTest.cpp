@@ -22,9 +22,7 @@ TEST(DrapoApp, StartsAsAFlatSheetAtRestAtHeightSix) {
     for (int k = 0; k < drapoKnobs; k++) {
         const clothknob& knob = app->thread[k];
         ASSERT_FALSE(knob.on_surf) << k;
-        ASSERT_EQ(knob.vel.x, 0.0f) << k;
-        ASSERT_EQ(knob.vel.y, 0.0f) << k;
-        ASSERT_EQ(knob.vel.z, 0.0f) << k;
+        ASSERT_TRUE(knob.vel.x == 0.0f && knob.vel.y == 0.0f && knob.vel.z == 0.0f) << k;
         // Neighbours exactly one rest length apart, so the first step has no spring force.
         if (k % drapoSide != drapoSide - 1) {
             ASSERT_EQ(app->thread[k + 1].pos.x - knob.pos.x, 1.0f) << k;
@@ -32,15 +30,11 @@ TEST(DrapoApp, StartsAsAFlatSheetAtRestAtHeightSix) {
         if (k + drapoSide < drapoKnobs) {
             ASSERT_EQ(app->thread[k + drapoSide].pos.y - knob.pos.y, 1.0f) << k;
         }
-        for (const ktVec3f* stage : {app->k1, app->k2, app->k3, app->k4}) {
-            ASSERT_EQ(stage[k].x, 0.0f);
-            ASSERT_EQ(stage[k].y, 0.0f);
-            ASSERT_EQ(stage[k].z, 0.0f);
-        }
+        for (const ktVec3f* stage : {app->k1, app->k2, app->k3, app->k4})
+            ASSERT_TRUE(stage[k].x == 0.0f && stage[k].y == 0.0f && stage[k].z == 0.0f) << k;
     }
-    for (const ktVec3f* v : {&app->del1, &app->del2, &app->del3, &app->del4, &app->force, &app->zero}) {
+    for (const ktVec3f* v : {&app->del1, &app->del2, &app->del3, &app->del4, &app->force, &app->zero})
         expectVecNear(*v, ktVec3f(0.0f, 0.0f, 0.0f));
-    }
     expectVecNear(app->enviro, ktVec3f(0.0f, 0.0f, -0.01f));
     EXPECT_EQ(app->j, 0.0f);
     EXPECT_EQ(app->i, drapoKnobs);

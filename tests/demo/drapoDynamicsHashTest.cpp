@@ -24,22 +24,11 @@ uint64_t clothHash(const drapoApp& app) {
         h.add(knob.pos);
         h.add(knob.vel);
         h.add(static_cast<uint32_t>(knob.on_surf ? 1 : 0));
-        if (!knob.on_surf) {
-            h.add(app.k1[k]);
-            h.add(app.k2[k]);
-            h.add(app.k3[k]);
-            h.add(app.k4[k]);
-        }
+        if (!knob.on_surf)
+            for (const ktVec3f* stage : {app.k1, app.k2, app.k3, app.k4}) h.add(stage[k]);
     }
-    h.add(app.del1);
-    h.add(app.del2);
-    h.add(app.del3);
-    h.add(app.del4);
-    h.add(app.force);
-    h.add(app.dist1);
-    h.add(app.dist2);
-    h.add(app.dist3);
-    h.add(app.dist4);
+    for (const ktVec3f* v : {&app.del1, &app.del2, &app.del3, &app.del4, &app.force}) h.add(*v);
+    for (float d : {app.dist1, app.dist2, app.dist3, app.dist4}) h.add(d);
     h.add(static_cast<uint32_t>(app.i));
     return h.value;
 }

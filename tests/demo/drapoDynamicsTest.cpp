@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -14,11 +15,6 @@ namespace {
 
 const int centre = 5050;  // column 50, row 50: an interior knob at (1, 1)
 
-template <class T>
-std::unique_ptr<T> make() {
-    return std::unique_ptr<T>(new T);
-}
-
 // The step's behaviour on the application's own type, which takes the fast path, and on a derived
 // class, which takes the straightforward one.
 template <class T>
@@ -27,7 +23,7 @@ using ClothTypes = testing::Types<drapoApp, TestCloth>;
 TYPED_TEST_SUITE(DrapoStep, ClothTypes);
 
 TYPED_TEST(DrapoStep, SheetFallsAsOneWithRestingSpringsThenPinsTheReliefInStep103) {
-    auto app = make<TypeParam>();
+    auto app = makeCloth<TypeParam>();
     const struct {
         int step;
         float z;
@@ -71,9 +67,9 @@ TYPED_TEST(DrapoStep, SheetFallsAsOneWithRestingSpringsThenPinsTheReliefInStep10
 }
 
 TYPED_TEST(DrapoStep, PinnedKnobsNeverMoveAndKeepTheirStages) {
-    auto app = make<TypeParam>();
+    auto app = makeCloth<TypeParam>();
     for (int s = 0; s < 103; s++) app->step();
-    auto before = make<TypeParam>();
+    auto before = makeCloth<TypeParam>();
     *before = *app;
     for (int s = 0; s < 100; s++) app->step();
     int pinned = 0, moved = 0;
@@ -107,7 +103,7 @@ TYPED_TEST(DrapoStep, ContactPinsOnlyKnobsStrictlyBelowTheTerrain) {
         bool reliefPinned, floorPinned;
     } cases[] = {{5.00001f, false, false}, {5.0f, false, false},   {4.99999f, true, false},
                  {4.0f, true, false},      {3.99999f, true, true}, {-7.0f, true, true}};
-    auto start = make<TypeParam>(), app = make<TypeParam>();
+    auto start = makeCloth<TypeParam>(), app = makeCloth<TypeParam>();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.z);
         *app = *start;
@@ -173,9 +169,8 @@ TEST(DrapoDynamics, FourEqualStagesPerFreeKnobThroughTheVirtualSlot) {
             ASSERT_EQ(call.store, stores[s]);
             ASSERT_TRUE(call.ref.x == refs[s].x && call.ref.y == refs[s].y && call.ref.z == refs[s].z) << k;
         }
-        for (const ktVec3f* v : {&app->k2[k], &app->k3[k], &app->k4[k]}) {
+        for (const ktVec3f* v : {&app->k2[k], &app->k3[k], &app->k4[k]})
             ASSERT_TRUE(v->x == app->k1[k].x && v->y == app->k1[k].y && v->z == app->k1[k].z) << k;
-        }
     }
     // The shifted knob: its left spring (1.5 long) pulls and its right one (0.5 long) pushes, both
     // towards -x by 0.5; the row springs (sqrt(1.25) long) add their x components.
@@ -250,7 +245,7 @@ TYPED_TEST(DrapoStep, CoincidentNeighboursExertNoForceAndNeverMakeNaN) {
         // 1e-30 from its left neighbour (0, 1): the length underflows to 0 in float.
         {"underflow", centre, ktVec3f(1e-30f, 1.0f, 6.0f), ktVec3f(3.6f, 0.0f, 0.0f)},
     };
-    auto start = make<TypeParam>(), app = make<TypeParam>();
+    auto start = makeCloth<TypeParam>(), app = makeCloth<TypeParam>();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         *app = *start;
@@ -263,9 +258,8 @@ TYPED_TEST(DrapoStep, CoincidentNeighboursExertNoForceAndNeverMakeNaN) {
         EXPECT_EQ(v.y, 0.0f);
         EXPECT_EQ(v.z, 0.0f);
         for (int s = 0; s < 120; s++) app->step();
-        for (int k = 0; k < drapoKnobs; k++) {
+        for (int k = 0; k < drapoKnobs; k++)
             ASSERT_TRUE(isFinite(app->thread[k].pos) && isFinite(app->thread[k].vel)) << k;
-        }
     }
 }
 
@@ -294,47 +288,43 @@ std::vector<uint32_t> stateBits(const drapoApp& app) {
 // a draping cloth that a caller changes between steps: knobs pinned in mid-air, moved, sent to
 // NaN, infinity or near the float limit, a changed gravity, a non-finite scratch vector.
 TEST(DrapoStepPaths, EveryPathMatchesTheStraightforwardStepOnMixedStates) {
-    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-    auto start = make<drapoApp>();
+    constexpr float inf = std::numeric_limits<float>::infinity(),
+                    nan = std::numeric_limits<float>::quiet_NaN();
+    auto start = makeCloth<drapoApp>();
     for (int s = 0; s < 150; s++) start->step();
-    auto change = [&](drapoApp& app, int round) {
-        switch (round) {
-            case 0:
-                app.thread[5050].on_surf = app.thread[5051].on_surf = app.thread[16].on_surf = true;
-                app.thread[4242].pos.x += 0.3f;
-                app.enviro.set(0.001f, 0.0f, -0.02f);
-                break;
-            case 1:
-                app.del1.set(inf, 0.0f, 0.0f);  // carried on by knob 0, whose left spring is absent
-                app.thread[0].on_surf = false;
-                break;
-            case 2:
-                app.thread[8000].on_surf = false;  // released by a caller: free again
-                break;
-            case 3:
-                app.thread[3000].pos.set(3e38f, -3e38f, 4.5f);
-                app.thread[3001].pos.set(-3e38f, 3e38f, 4.5f);
-                break;
-            case 4:
-                app.thread[7000].pos.x = nan;
-                app.thread[99].pos.z = inf;
-                break;
-            default:
-                app.thread[9999].vel.z = -inf;
-                break;
-        }
+    // One change before each step, applied alike to both cloths.
+    const std::function<void(drapoApp&)> changes[] = {
+        [](drapoApp& app) {
+            app.thread[5050].on_surf = app.thread[5051].on_surf = app.thread[16].on_surf = true;
+            app.thread[4242].pos.x += 0.3f;
+            app.enviro.set(0.001f, 0.0f, -0.02f);
+        },
+        [](drapoApp& app) {
+            app.del1.set(inf, 0.0f, 0.0f);  // carried on by knob 0, whose left spring is absent
+            app.thread[0].on_surf = false;
+        },
+        [](drapoApp& app) { app.thread[8000].on_surf = false; },  // released by a caller: free again
+        [](drapoApp& app) {
+            app.thread[3000].pos.set(3e38f, -3e38f, 4.5f);
+            app.thread[3001].pos.set(-3e38f, 3e38f, 4.5f);
+        },
+        [](drapoApp& app) {
+            app.thread[7000].pos.x = nan;
+            app.thread[99].pos.z = inf;
+        },
+        [](drapoApp& app) { app.thread[9999].vel.z = -inf; },
     };
     for (int run = 0; run < 2 * (ktSimdBest() + 1); run++) {
         const ktSimdPath path = static_cast<ktSimdPath>(run / 2);
         const drapoLayout layout = run % 2 ? drapoLayoutSparse : drapoLayoutDense;
         SCOPED_TRACE(std::string(ktSimdName(path)) + (run % 2 ? " sparse" : " dense"));
-        auto fast = make<drapoApp>();
-        auto straight = make<TestCloth>();
+        auto fast = makeCloth<drapoApp>();
+        auto straight = makeCloth<TestCloth>();
         *fast = *start;
         static_cast<drapoApp&>(*straight) = *start;
         for (int round = 0; round < 6; round++) {
-            change(*fast, round);
-            change(*straight, round);
+            changes[round](*fast);
+            changes[round](*straight);
             drapoStepOn(*fast, path, layout);
             straight->step();
             ASSERT_EQ(stateBits(*fast), stateBits(*straight)) << "step " << round + 1;

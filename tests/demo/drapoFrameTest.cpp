@@ -25,11 +25,8 @@ TEST(DrapoMesh, MapsKnownKnobsOntoTheSphere) {
     for (int c = 0; c < 6; c++) app->thread[knobs[c]].pos = cases[c].knob;
     app->updateMesh();
     for (int c = 0; c < 6; c++) {
-        const ktVec3f v = app->blanky->vertexList[knobs[c]];
         SCOPED_TRACE(c);
-        EXPECT_NEAR(v.x, cases[c].vertex.x, 2e-5f);
-        EXPECT_NEAR(v.y, cases[c].vertex.y, 2e-5f);
-        EXPECT_NEAR(v.z, cases[c].vertex.z, 2e-5f);
+        expectVecNear(app->blanky->vertexList[knobs[c]], cases[c].vertex, 2e-5f);
     }
 }
 

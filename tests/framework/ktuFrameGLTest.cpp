@@ -46,6 +46,12 @@ void expectMatrix(GLenum which, const Mat4d& want) {
                 << r << "," << c;
 }
 
+GLint glInt(GLenum what) {
+    GLint value = 0;
+    glGetIntegerv(what, &value);
+    return value;
+}
+
 // A window of the test's own size, and constants computed for it.
 void prepare(int width, int height) {
     ktTestOpenWindow();
@@ -65,12 +71,10 @@ TEST(ViewFrame, OutermostFrameMapsThePlaneOntoTheWindow) {
     expectMatrix(GL_PROJECTION_MATRIX,
                  expectedProjection(60, 1024.0 / 768.0, viewNear, viewFar, 512, 384, viewEyeDistance));
     expectMatrix(GL_MODELVIEW_MATRIX, Mat4d::identity());
-    GLint viewport[4], mode = 0, depthFunc = 0, shade = 0, face = 0, material = 0;
+    GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 1024);
     EXPECT_EQ(viewport[3], 768);
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
 
     // Corners of the plane z = 0 land on the window's corners.
     GLdouble model[16], proj[16], wx, wy, wz;
@@ -92,14 +96,12 @@ TEST(ViewFrame, OutermostFrameMapsThePlaneOntoTheWindow) {
     for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_DEPTH_TEST, GL_COLOR_MATERIAL})
         EXPECT_TRUE(glIsEnabled(cap)) << cap;
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    glGetIntegerv(GL_SHADE_MODEL, &shade);
-    glGetIntegerv(GL_COLOR_MATERIAL_FACE, &face);
-    glGetIntegerv(GL_COLOR_MATERIAL_PARAMETER, &material);
-    EXPECT_EQ(depthFunc, GL_LEQUAL);
-    EXPECT_EQ(shade, GL_SMOOTH);
-    EXPECT_EQ(face, GL_FRONT_AND_BACK);
-    EXPECT_EQ(material, GL_AMBIENT_AND_DIFFUSE);
+    const GLint states[][2] = {{GL_MATRIX_MODE, GL_MODELVIEW},
+                               {GL_DEPTH_FUNC, GL_LEQUAL},
+                               {GL_SHADE_MODEL, GL_SMOOTH},
+                               {GL_COLOR_MATERIAL_FACE, GL_FRONT_AND_BACK},
+                               {GL_COLOR_MATERIAL_PARAMETER, GL_AMBIENT_AND_DIFFUSE}};
+    for (const auto& state : states) EXPECT_EQ(glInt(state[0]), state[1]) << state[0];
     ktuCloseToviFrame();
     EXPECT_EQ(frameDepth, 0);
 }
@@ -125,9 +127,7 @@ TEST(ViewFrame, NestedFramesKeepAndRestoreTheParentsMatrices) {
     glMatrixMode(GL_MODELVIEW);
     ktuCloseToviFrame();
     EXPECT_EQ(matrices(), parent);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(glInt(GL_MATRIX_MODE), GL_MODELVIEW);
     ktuCloseToviFrame();
 }
 

@@ -14,6 +14,7 @@
 #include "framework/ktu.h"
 #include "framework/ktuScreenshot.h"
 #include "framework/ktuViewConstants.h"
+#include "fuzz/ktSettingsProgram.h"
 
 namespace {
 
@@ -23,46 +24,10 @@ using testing::internal::GetCapturedStderr;
 const std::string badGet = "Bad parameter passed to ktuGetIntegerv\n";
 const std::string badSet = "Bad parameter passed to ktuSetIntegerv\n";
 
-struct SettingRow {
-    short id;
-    bool writable;
-    std::vector<int*> globals;
-};
-
-// The registry's identifiers as callers and stored settings use them (numbers, not the header's
-// names), their globals in array order and whether they can be written.
-const std::vector<SettingRow>& settingTable() {
-    static const std::vector<SettingRow> rows = {
-        {10, true, {&ktuDebugLevel}},
-        {22, false, {&ktuWindowWidth}},
-        {23, false, {&ktuWindowHeight}},
-        {24, true, {&ktuWindowWidth, &ktuWindowHeight}},
-        {29, true, {&ktuScreenGrabQuality}},
-        {31, true, {&ktuScreenGrabFormat}},
-        {32, true, {&ktuScreenGrabX}},
-        {33, true, {&ktuScreenGrabY}},
-        {34, true, {&ktuScreenGrabWidth}},
-        {35, true, {&ktuScreenGrabHeight}},
-        {36, true, {&ktuScreenGrabX, &ktuScreenGrabY, &ktuScreenGrabWidth, &ktuScreenGrabHeight}},
-        {42, true, {&ktuTimeStep}},
-        {200, false, {&ktuVideoWidth}},
-        {201, false, {&ktuVideoHeight}},
-        {202, false, {&ktuVideoWidth, &ktuVideoHeight}},
-        {203, true, {&ktuVideoArrayWidth}},
-        {204, true, {&ktuVideoArrayHeight}},
-        {205, true, {&ktuVideoArrayWidth, &ktuVideoArrayHeight}},
-        {207, true, {&ktuVideoFPS}},
-        {208, true, {&ktuVideoProxyCount}},
-        {210, true, {&ktuVideoProxyRawWidth}},
-        {211, true, {&ktuVideoProxyRawHeight}},
-    };
-    return rows;
-}
-
 // Every global the registry can reach, so that a sweep can tell whether anything changed.
 std::vector<int*> reachableGlobals() {
     std::vector<int*> all;
-    for (const SettingRow& row : settingTable())
+    for (const ktSettingRow& row : ktSettingTable())
         all.insert(all.end(), row.globals.begin(), row.globals.end());
     return all;
 }
@@ -88,7 +53,7 @@ TEST(StartValues, HeldFromLoadBeforeOpen) {
 
 TEST(Registry, ReadsAndWritesEveryIdentifierInTableOrder) {
     ktuDebugLevel = 3;
-    for (const SettingRow& row : settingTable()) {
+    for (const ktSettingRow& row : ktSettingTable()) {
         SCOPED_TRACE(row.id);
         int n = static_cast<int>(row.globals.size());
         for (int i = 0; i < n; i++) *row.globals[i] = 500 + i;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "support/ktCapture.h"
 
@@ -93,21 +94,10 @@ void exercisePicking(ktShape& shape) {
 
 ktShapeSnapshot ktSnapshotShape(const ktShape& s) {
     ktShapeSnapshot snap;
-    auto field = [&snap](const auto& value) { appendBytes(snap.fields, &value, 1); };
-    field(s.drawStyle);
-    field(s.transformOrder);
-    field(s.Normal);
-    field(s.Color);
-    field(s.Translation);
-    field(s.Scale);
-    field(s.Rotation);
-    field(s.enablePicking);
-    field(s.listLength);
-    field(s.enableIndex);
-    field(s.indexListLength);
-    field(s.enableVertexNormals);
-    field(s.enableVertexColors);
-    field(s.enableVertexTextureCoords);
+    auto fields = [&snap](const auto&... values) { (appendBytes(snap.fields, &values, 1), ...); };
+    fields(s.drawStyle, s.transformOrder, s.Normal, s.Color, s.Translation, s.Scale, s.Rotation,
+           s.enablePicking, s.listLength, s.enableIndex, s.indexListLength, s.enableVertexNormals,
+           s.enableVertexColors, s.enableVertexTextureCoords);
     snap.pointers = {s.vertexList,       s.absVertexList, s.screenVertexList, s.normalList,
                      s.textureCoordList, s.colorList,     s.indexList,        s.normalCountList};
     appendBytes(snap.lists, s.vertexList, s.listLength);
@@ -124,14 +114,10 @@ ktShapeSnapshot ktSnapshotShape(const ktShape& s) {
 }
 
 void ktReleaseShapeLists(ktShape& s) {
-    std::free(s.vertexList);
-    std::free(s.absVertexList);
-    std::free(s.screenVertexList);
-    std::free(s.normalList);
-    std::free(s.textureCoordList);
-    std::free(s.colorList);
-    std::free(s.indexList);
-    std::free(s.normalCountList);
+    for (void* list :
+         std::initializer_list<void*>{s.vertexList, s.absVertexList, s.screenVertexList, s.normalList,
+                                      s.textureCoordList, s.colorList, s.indexList, s.normalCountList})
+        std::free(list);
     s.vertexList = s.absVertexList = s.screenVertexList = s.normalList = s.textureCoordList = nullptr;
     s.colorList = nullptr;
     s.indexList = s.normalCountList = nullptr;

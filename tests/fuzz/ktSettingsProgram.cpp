@@ -188,3 +188,12 @@ std::string ktRunSettingsProgram(const uint8_t* data, size_t size) {
     Machine machine;
     return machine.run(program);
 }
+
+std::vector<ktSettingRow> ktSettingTable() {
+    std::vector<ktSettingRow> rows;
+    for (const Entry& e : table) {
+        rows.push_back({e.id, e.writable, {}});
+        for (int k = 0; k < e.count; k++) rows.back().globals.push_back(globals[e.at[k]].variable);
+    }
+    return rows;
+}

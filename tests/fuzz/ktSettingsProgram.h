@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Returns an empty string when every check held, else a description of the first broken one.
 // Checked after every call: exactly the listed identifiers are read (as many values as the table
@@ -16,5 +17,14 @@
 // writing the window size releases the screen-grab blocks. Level-1 diagnostics, which end the
 // process, are not issued.
 std::string ktRunSettingsProgram(const uint8_t* data, size_t size);
+
+// The identifiers of that table, as callers and stored settings use them (numbers, not the header's
+// names), each with the globals it reaches in array order and whether it can be written.
+struct ktSettingRow {
+    short id;
+    bool writable;
+    std::vector<int*> globals;
+};
+std::vector<ktSettingRow> ktSettingTable();
 
 #endif

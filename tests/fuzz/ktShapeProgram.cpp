@@ -22,6 +22,7 @@
 #include "shapes/ktShapeDrawPasses.h"
 #include "support/ktCapture.h"
 #include "support/ktFailingAlloc.h"
+#include "support/ktShapeReference.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KT_EXACT_BLOCK_SIZES 1
@@ -83,17 +84,10 @@ private:
     size_t at_ = 0;
 };
 
-bool sameBits(float a, float b) {
-    if (std::isnan(a) && std::isnan(b)) return true;
-    return std::memcmp(&a, &b, 4) == 0;
-}
-bool sameVec(const ktVec3f& a, const ktVec3f& b) {
-    return sameBits(a.x, b.x) && sameBits(a.y, b.y) && sameBits(a.z, b.z);
-}
 bool sameMatrix(const ktMatrix4f& a, const ktMatrix4f& b) {
     for (int r = 0; r < 4; r++)
         for (int c = 0; c < 4; c++)
-            if (!sameBits(a.m[r][c], b.m[r][c])) return false;
+            if (!ktSameBits(a.m[r][c], b.m[r][c])) return false;
     return true;
 }
 
@@ -159,8 +153,7 @@ Lists listsOf(const ktShape& s) {
     return l;
 }
 
-// Floats compare by their bits, except that any NaN equals any other: the sign and payload of a
-// NaN that arithmetic produces depend on the operand order, which no contract fixes.
+// Floats compare by their bits, except that any NaN equals any other.
 template <typename T>
 bool sameEntries(const std::vector<T>& a, const std::vector<T>& b) {
     if (a.size() != b.size()) return false;
@@ -171,7 +164,7 @@ bool sameEntries(const std::vector<T>& a, const std::vector<T>& b) {
         float x, y;
         std::memcpy(&x, p + 4 * w, 4);
         std::memcpy(&y, q + 4 * w, 4);
-        if (!sameBits(x, y)) return false;
+        if (!ktSameBits(x, y)) return false;
     }
     return true;
 }
@@ -226,105 +219,31 @@ std::string checkConsistent(const ktShape& s) {
 
 // The normal rules evaluated face by face, from the world positions in `l`.
 void referenceNormals(const ktShape& s, Lists& l) {
-    const int n = s.listLength;
-    l.normals.assign(n, ktVec3f(0, 0, 0));
-    l.faceCounts.assign(n, 0);
-    const int count = s.enableIndex ? s.indexListLength : n;
-    auto entry = [&](int k) { return s.enableIndex ? l.indices[k] : k; };
-    auto named = [&](int e) { return e >= 0 && e < n; };
-    auto face = [&](int a, int b, int c) {
-        ktVec3f f = (l.world[b] - l.world[a]).cross(l.world[c] - l.world[a]);
-        f.normalize();
-        return f;
-    };
-    auto add = [&](int v, const ktVec3f& f) {
-        l.normals[v] += f;
-        l.faceCounts[v]++;
-    };
-    const uint32_t style = s.drawStyle;
-    if ((style == 4 || style == 5 || style == 6 || style == 9) && count < 3) return;
-    if (style == 9) {
-        const int a = entry(0), b = entry(1), c = entry(2);
-        if (named(a) && named(b) && named(c)) {
-            const ktVec3f f = face(a, b, c);
-            for (int v = 0; v < n; v++) add(v, f);
-        }
-    } else if (style == 4 || style == 5) {
-        const bool strip = style == 5;
-        int k = 0;
-        for (int i = 0; i + 2 < count; i += strip ? 1 : 3) {
-            const int a = entry(i), b = entry(i + 1), c = entry(i + 2);
-            if (!named(a) || !named(b) || !named(c)) {
-                if (!strip) i -= 2;
-                k = 0;
-                continue;
-            }
-            ktVec3f f = face(a, b, c);
-            if (strip && k % 2 == 0) f.set(-f.x, -f.y, -f.z);
-            add(a, f);
-            add(b, f);
-            add(c, f);
-            k++;
-        }
-    } else if (style == 6) {
-        const int h = entry(0);
-        for (int j = 1; named(h) && j + 1 < count; j++) {
-            const int b = entry(j), c = entry(j + 1);
-            if (!named(b) || !named(c)) continue;
-            const ktVec3f f = face(h, b, c);
-            add(h, f);
-            add(b, f);
-            add(c, f);
-        }
-    }
-    for (int v = 0; v < n; v++) {
-        if (l.faceCounts[v] != 0) {
-            l.normals[v] /= static_cast<float>(l.faceCounts[v]);
-            l.normals[v].normalize();
-        } else {
-            l.normals[v].set(0, 0, 1);
-        }
-    }
+    ktReferenceNormals(s, l.world.data(), l.indices.data(), l.normals, l.faceCounts);
 }
 
 std::string compareNormals(const Lists& expected, const ktShape& s) {
     for (int v = 0; v < s.listLength; v++) {
         if (expected.faceCounts[v] != s.normalCountList[v])
             return "face count differs at vertex " + std::to_string(v);
-        if (!sameVec(expected.normals[v], s.normalList[v]))
+        if (!ktSameBits(expected.normals[v], s.normalList[v]))
             return "normal differs at vertex " + std::to_string(v);
     }
     return "";
 }
 
+// The shape's own transforms on the stack in its order, the first letter applied first; an unknown
+// order applies none.
 void applyOrder(const ktShape& s) {
-    const ktVec3f& t = s.Translation;
-    const ktVec4f& r = s.Rotation;
-    const ktVec3f& c = s.Scale;
-    auto T = [&] { ktTranslatef(t.x, t.y, t.z); };
-    auto R = [&] { ktRotatef(r.x, r.y, r.z, r.w); };
-    auto S = [&] { ktScalef(c.x, c.y, c.z); };
-    switch (s.transformOrder) {
-        case kt_T_S_R:
-            T(), S(), R();
-            break;
-        case kt_T_R_S:
-            T(), R(), S();
-            break;
-        case kt_R_S_T:
-            R(), S(), T();
-            break;
-        case kt_R_T_S:
-            R(), T(), S();
-            break;
-        case kt_S_R_T:
-            S(), R(), T();
-            break;
-        case kt_S_T_R:
-            S(), T(), R();
-            break;
-        default:
-            break;
+    static const char* const orders[] = {"TSR", "TRS", "RST", "RTS", "SRT", "STR"};
+    if (s.transformOrder > kt_S_T_R) return;
+    for (const char* op = orders[s.transformOrder]; *op != '\0'; op++) {
+        if (*op == 'T')
+            ktTranslatef(s.Translation.x, s.Translation.y, s.Translation.z);
+        else if (*op == 'R')
+            ktRotatef(s.Rotation.x, s.Rotation.y, s.Rotation.z, s.Rotation.w);
+        else
+            ktScalef(s.Scale.x, s.Scale.y, s.Scale.z);
     }
 }
 
@@ -525,26 +444,19 @@ private:
                 s.transformOrder = static_cast<xformOrder>(p.byte());
                 return "";
             case 12: {  // any value in a shape-wide field
-                switch (p.byte() % 6) {
-                    case 0:
-                        s.Normal = vec3(p);
-                        break;
-                    case 1:
-                        s.Color = vec4(p);
-                        break;
-                    case 2:
-                        s.Translation = vec3(p);
-                        break;
-                    case 3:
-                        s.Scale = vec3(p);
-                        break;
-                    case 4:
-                        s.Rotation = vec4(p);
-                        break;
-                    default:
-                        s.enablePicking = p.byte() & 1;
-                        break;
-                }
+                const int field = p.byte() % 6;
+                if (field == 0)
+                    s.Normal = vec3(p);
+                else if (field == 1)
+                    s.Color = vec4(p);
+                else if (field == 2)
+                    s.Translation = vec3(p);
+                else if (field == 3)
+                    s.Scale = vec3(p);
+                else if (field == 4)
+                    s.Rotation = vec4(p);
+                else
+                    s.enablePicking = p.byte() & 1;
                 return "";
             }
             case 13: {
@@ -585,6 +497,11 @@ private:
         const float x = p.real(), y = p.real(), z = p.real();
         return ktVec3f(x, y, z);
     }
+    static ktVec4f white() {
+        ktVec4f v;
+        v.set(1, 1, 1, 1);
+        return v;
+    }
     static ktVec4f vec4(Program& p) {
         ktVec4f v;
         v.x = p.real(), v.y = p.real(), v.z = p.real(), v.w = p.real();
@@ -612,7 +529,7 @@ private:
         if (m->indexListLength != expectedIndices) return "mesh index count";
         for (int i = 0; fits && i < rows; i++)
             for (int j = 0; j < columns; j++)
-                if (!sameVec(m->vertexList[i * columns + j], ktVec3f(float(i), float(j), 0.0f)))
+                if (!ktSameBits(m->vertexList[i * columns + j], ktVec3f(float(i), float(j), 0.0f)))
                     return "mesh vertex position";
         for (int k = 0; k < m->indexListLength; k++)
             if (m->indexList[k] < -1 || m->indexList[k] >= m->listLength) return "mesh index out of range";
@@ -637,11 +554,7 @@ private:
             expected.normals.push_back(ktVec3f(0, 0, 1));
             expected.faceCounts.push_back(0);
         }
-        if (s.enableVertexColors) {
-            ktVec4f white;
-            white.set(1, 1, 1, 1);
-            expected.colors.push_back(white);
-        }
+        if (s.enableVertexColors) expected.colors.push_back(white());
         if (s.enableVertexTextureCoords) expected.texCoords.push_back(ktVec3f());
         return sameLists(listsOf(s), expected) ? "" : "addPoint lists";
     }
@@ -702,11 +615,7 @@ private:
         Lists expected = lists;
         std::string printed;
         if (which == 0) {
-            if (!s.enableVertexColors) {
-                ktVec4f white;
-                white.set(1, 1, 1, 1);
-                expected.colors.assign(n, white);
-            }
+            if (!s.enableVertexColors) expected.colors.assign(n, white());
             printed = captureStdout([&] { s.enablePerVertexColors(); });
             if (!s.enableVertexColors) return "colours not enabled";
         } else if (which == 1) {
@@ -793,8 +702,9 @@ private:
         if (!sameStack(replayed, after)) return "stack after draw differs from push, transforms, pop";
         if (!sameMatrix(top, s.space)) return "space differs from the stack's top";
         for (int v = 0; v < s.listLength; v++) {
-            if (!sameVec(expected.world[v], s.absVertexList[v])) return "world position " + std::to_string(v);
-            if (!sameVec(expected.window[v], s.screenVertexList[v]))
+            if (!ktSameBits(expected.world[v], s.absVertexList[v]))
+                return "world position " + std::to_string(v);
+            if (!ktSameBits(expected.window[v], s.screenVertexList[v]))
                 return "window position " + std::to_string(v);
         }
         if (s.enableVertexNormals) {

@@ -3,7 +3,6 @@
 // be refused without touching the shape, and writes that fail.
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,11 +13,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "fuzz/ktRecordCheck.h"
 #include "io/ktShapeExport.h"
 #include "io/ktShapeFile.h"
 #include "io/ktShapeImport.h"
@@ -32,11 +33,6 @@ namespace {
 std::string modelsDir() {
     const char* dir = std::getenv("KT_ASSIMP_MODELS");
     return dir != nullptr ? dir : "/usr/share/assimp/models";
-}
-
-bool exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
 }
 
 // A fresh directory for the files one test writes.
@@ -96,29 +92,11 @@ std::vector<Triangle> trianglesOf(const ktShape& shape) {
         Triangle corners;
         for (int k = 0; k < 3; k++) {
             const ktVec3f& p = shape.vertexList[formed.indices[t + k]];
-            corners[3 * k] = p.x;
-            corners[3 * k + 1] = p.y;
-            corners[3 * k + 2] = p.z;
+            corners[3 * k] = p.x, corners[3 * k + 1] = p.y, corners[3 * k + 2] = p.z;
         }
         triangles.push_back(corners);
     }
     return triangles;
-}
-
-// Everything the shape record holds, plus the list pointers: equal snapshots mean the shape was not
-// touched.
-std::string snapshot(ktShape& shape) {
-    char* bytes = nullptr;
-    size_t size = 0;
-    FILE* memory = open_memstream(&bytes, &size);
-    shape.writeToFile(memory);
-    std::fclose(memory);
-    std::string result(bytes, size);
-    std::free(bytes);
-    const void* lists[] = {shape.vertexList,      shape.absVertexList,   shape.screenVertexList,
-                           shape.normalList,      shape.colorList,       shape.indexList,
-                           shape.normalCountList, shape.textureCoordList};
-    return result + std::string(reinterpret_cast<const char*>(lists), sizeof lists);
 }
 
 // A small shape that a refused import must leave as it is.
@@ -134,7 +112,7 @@ ktShape* bystander() {
 
 TEST(Import, SampleFilesMatchTheLibrarysOwnTool) {
     const std::string dir = modelsDir();
-    if (!exists(dir)) FAIL() << dir << " is missing (Debian package assimp-testmodels)";
+    if (!std::filesystem::exists(dir)) FAIL() << dir << " is missing (Debian package assimp-testmodels)";
     struct Sample {
         const char* file;
         bool normals, colors, textureCoords;
@@ -200,7 +178,7 @@ TEST(Import, SampleFilesMatchTheLibrarysOwnTool) {
 TEST(Import, NodeTransformsPlaceEveryMeshInstance) {
     // The engine places its meshes through a seven-deep node hierarchy, some meshes several times.
     const std::string path = modelsDir() + "/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
-    if (!exists(path)) FAIL() << path << " is missing";
+    if (!std::filesystem::exists(path)) FAIL() << path << " is missing";
     ktShape shape;
     std::vector<ktShape*> parts;
     ASSERT_TRUE(ktImportShape(path.c_str(), shape));
@@ -220,7 +198,7 @@ TEST(Import, NodeTransformsPlaceEveryMeshInstance) {
 
 TEST(Import, RefusedFilesLeaveTheShapeUnchanged) {
     const std::string dir = modelsDir();
-    if (!exists(dir)) FAIL() << dir << " is missing";
+    if (!std::filesystem::exists(dir)) FAIL() << dir << " is missing";
     TempDir tmp;
     const std::string png = readBytes(std::string(KT_SOURCE_DIR) + "/docs/drapo.png");
     ASSERT_FALSE(png.empty());
@@ -250,14 +228,14 @@ TEST(Import, RefusedFilesLeaveTheShapeUnchanged) {
         const std::string path = f.name.empty() ? f.path : tmp / f.name;
         if (!f.name.empty()) writeBytes(path, f.bytes);
         ktShape* shape = bystander();
-        const std::string before = snapshot(*shape);
+        const ktShapeSnapshot before = ktSnapshotShape(*shape);
         std::vector<ktShape*> parts;
         testing::internal::CaptureStdout();
         EXPECT_FALSE(ktImportShape(path.c_str(), *shape)) << path;
         EXPECT_FALSE(ktImportShapes(path.c_str(), parts)) << path;
         EXPECT_FALSE(ktLoadShape(path.c_str(), *shape)) << path;
         const std::string out = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(snapshot(*shape), before) << path;
+        EXPECT_TRUE(ktSnapshotShape(*shape) == before) << path;
         EXPECT_TRUE(parts.empty()) << path;
         // One line per attempt, each naming the file and giving a reason.
         const std::string prefix = "import: cannot read " + path + ": ";
@@ -296,11 +274,11 @@ TEST(Records, DamagedRecordFilesAreRefusedByName) {
         const std::string path = tmp / d.name;
         writeBytes(path, d.bytes);
         ktShape* shape = bystander();
-        const std::string before = snapshot(*shape);
+        const ktShapeSnapshot before = ktSnapshotShape(*shape);
         testing::internal::CaptureStdout();
         EXPECT_FALSE(ktLoadShape(path.c_str(), *shape)) << d.name;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), path + ": " + ktMsgRecordDamaged) << d.name;
-        EXPECT_EQ(snapshot(*shape), before) << d.name;
+        EXPECT_TRUE(ktSnapshotShape(*shape) == before) << d.name;
         EXPECT_FALSE(ktInspectRecord(path.c_str()).whole()) << d.name;
     }
     ktShape loaded;
@@ -484,7 +462,7 @@ TEST(Export, FailedWritesAreReported) {
         const std::string prefix = "export: cannot write " + w.path + ": ";
         EXPECT_EQ(out.compare(0, prefix.size(), prefix), 0) << out;
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-        EXPECT_EQ(exists(w.path), w.fileLeft) << w.path;
+        EXPECT_EQ(std::filesystem::exists(w.path), w.fileLeft) << w.path;
     }
 }
 

@@ -21,50 +21,27 @@ struct Case {
 };
 
 TEST(Primitives, FormedAsOpenGLDrawsEachMode) {
+    // clang-format off
     const Case cases[] = {
-        {"strip restarts at separator",
-         kt_TRIANGLE_STRIP,
-         7,
-         {0, 1, 2, 3, -1, 4, 5, 6},
-         true,
-         3,
+        {"strip restarts at separator", kt_TRIANGLE_STRIP, 7, {0, 1, 2, 3, -1, 4, 5, 6}, true, 3,
          {0, 1, 2, 2, 1, 3, 4, 5, 6}},
         // Draw sends nothing for 9, so 1 and 2 are neighbours in the strip.
-        {"strip skips out-of-range entry",
-         kt_TRIANGLE_STRIP,
-         4,
-         {0, 1, 9, 2, 3},
-         true,
-         3,
+        {"strip skips out-of-range entry", kt_TRIANGLE_STRIP, 4, {0, 1, 9, 2, 3}, true, 3,
          {0, 1, 2, 2, 1, 3}},
-        {"strip parity restarts after separator",
-         kt_TRIANGLE_STRIP,
-         8,
-         {0, 1, 2, 3, -1, 4, 5, 6, 7},
-         true,
-         3,
+        {"strip parity restarts after separator", kt_TRIANGLE_STRIP, 8, {0, 1, 2, 3, -1, 4, 5, 6, 7}, true, 3,
          {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}},
-        {"triangles count again after separator",
-         kt_TRIANGLES,
-         7,
-         {0, 1, 2, -1, 3, 4, 5, 6},
-         true,
-         3,
+        {"triangles count again after separator", kt_TRIANGLES, 7, {0, 1, 2, -1, 3, 4, 5, 6}, true, 3,
          {0, 1, 2, 3, 4, 5}},
         {"negative index other than separator skipped", kt_TRIANGLES, 3, {0, -5, 1, 2}, true, 3, {0, 1, 2}},
         {"lines drop odd end", kt_LINES, 5, {}, false, 2, {0, 1, 2, 3}},
-        {"line loop closes each primitive",
-         kt_LINE_LOOP,
-         5,
-         {0, 1, 2, -1, 3, 4},
-         true,
-         2,
+        {"line loop closes each primitive", kt_LINE_LOOP, 5, {0, 1, 2, -1, 3, 4}, true, 2,
          {0, 1, 1, 2, 2, 0, 3, 4, 4, 3}},
         {"points", kt_POINTS, 3, {0, -1, 7, 2}, true, 1, {0, 2}},
         {"too few for a triangle", kt_TRIANGLE_STRIP, 2, {}, false, 3, {}},
         {"empty index list", kt_TRIANGLES, 3, {}, true, 3, {}},
         {"not a primitive mode", 12, 3, {}, false, 0, {}},
     };
+    // clang-format on
     testing::internal::CaptureStdout();  // out-of-range indices are reported by addIndex
     for (const Case& c : cases) {
         ktShape shape(false, false, c.indexed);

@@ -84,28 +84,22 @@ TEST(Matrix4f, TransformsUseRowsAsTheyAreStored) {
     const float rows[4][4] = {{2, 0, 0, 10}, {0, 3, 0, 20}, {1, 0, 4, 30}, {5, 6, 7, 8}};
     const ktMatrix4f a = fromRows(rows);
     const ktVec3f p = apply(a, ktVec3f(1, 2, 3));
-    EXPECT_EQ(p.x, 12.0f);
-    EXPECT_EQ(p.y, 26.0f);
-    EXPECT_EQ(p.z, 43.0f);
+    expectVecNear(p, ktVec3f(12, 26, 43));
 
     // transform4 uses all four rows and never divides by w.
     const float in[4] = {1, 2, 3, 1};
+    const float want[4] = {12, 26, 43, 5 + 12 + 21 + 8};
     float out[4];
     a.transform4(in, out);
-    EXPECT_EQ(out[0], 12.0f);
-    EXPECT_EQ(out[1], 26.0f);
-    EXPECT_EQ(out[2], 43.0f);
-    EXPECT_EQ(out[3], 5.0f + 12.0f + 21.0f + 8.0f);
+    for (int r = 0; r < 4; r++) EXPECT_EQ(out[r], want[r]);
 
     // In-place transforms give the same result as separate output.
     ktVec3f q(1, 2, 3);
     a.transform3(&q, &q);
-    EXPECT_EQ(q.x, p.x);
-    EXPECT_EQ(q.y, p.y);
-    EXPECT_EQ(q.z, p.z);
+    expectVecNear(q, p);
     float v[4] = {1, 2, 3, 1};
     a.transform4(v, v);
-    for (int r = 0; r < 4; r++) EXPECT_EQ(v[r], out[r]);
+    for (int r = 0; r < 4; r++) EXPECT_EQ(v[r], want[r]);
 }
 
 TEST(Matrix4f, TranslateAndScalePostMultiply) {
@@ -192,12 +186,11 @@ TEST(Matrix4f, RotgenZeroAxisOrZeroAngleChangesNothing) {
     for (int n = 0; n < 20; n++) {
         const ktMatrix4f m = randomMatrix(rng);
         ktMatrix4f a = m;
-        a.rotgen(0, 0, 0, 1.0f);
-        EXPECT_TRUE(sameBits(a, m));
-        a.rotgen(1, 0, 0, 0.0f);
-        EXPECT_TRUE(sameBits(a, m));
-        a.rotgen(0, 0, 0, 0.0f);
-        EXPECT_TRUE(sameBits(a, m));
+        const float calls[3][4] = {{0, 0, 0, 1.0f}, {1, 0, 0, 0.0f}, {0, 0, 0, 0.0f}};  // axis, angle
+        for (const auto& c : calls) {
+            a.rotgen(c[0], c[1], c[2], c[3]);
+            EXPECT_TRUE(sameBits(a, m)) << "axis x " << c[0] << " angle " << c[3];
+        }
     }
 }
 
@@ -213,16 +206,12 @@ TEST(Matrix4f, RotgenIsAProperRotationAboutItsAxis) {
         r.rotgen(axis.x, axis.y, axis.z, angle);
 
         // Orthonormal rows and determinant +1 (no reflection).
-        const ktVec3f r0(r.m[0][0], r.m[0][1], r.m[0][2]);
-        const ktVec3f r1(r.m[1][0], r.m[1][1], r.m[1][2]);
-        const ktVec3f r2(r.m[2][0], r.m[2][1], r.m[2][2]);
-        EXPECT_NEAR(r0.dot(r0), 1.0f, 1e-5f);
-        EXPECT_NEAR(r1.dot(r1), 1.0f, 1e-5f);
-        EXPECT_NEAR(r2.dot(r2), 1.0f, 1e-5f);
-        EXPECT_NEAR(r0.dot(r1), 0.0f, 1e-5f);
-        EXPECT_NEAR(r0.dot(r2), 0.0f, 1e-5f);
-        EXPECT_NEAR(r1.dot(r2), 0.0f, 1e-5f);
-        EXPECT_NEAR(r0.cross(r1).dot(r2), 1.0f, 1e-5f);
+        ktVec3f rows[3];
+        for (int i = 0; i < 3; i++) rows[i].set(r.m[i][0], r.m[i][1], r.m[i][2]);
+        for (int i = 0; i < 3; i++)
+            for (int j = i; j < 3; j++)
+                EXPECT_NEAR(rows[i].dot(rows[j]), i == j ? 1.0f : 0.0f, 1e-5f) << i << j;
+        EXPECT_NEAR(rows[0].cross(rows[1]).dot(rows[2]), 1.0f, 1e-5f);
 
         // The axis is fixed; a perpendicular vector turns by the angle, counter-clockwise about it.
         ktVec3f unitAxis = axis;

@@ -16,10 +16,7 @@ protected:
         ktMatrixHeight = 0;
         ktTransformsInit();
     }
-    void TearDown() override {
-        ktMatrixHeight = 0;
-        ktTransformsInit();
-    }
+    void TearDown() override { SetUp(); }
 };
 
 ktVec3f toReal(ktVec3f p) {
@@ -36,10 +33,7 @@ ktVec3f toScreen(ktVec3f p) {
 
 void setCamera(const float rows[4][4], int x, int y, int w, int h) {
     cameraMatrix.set(rows);
-    view[0] = x;
-    view[1] = y;
-    view[2] = w;
-    view[3] = h;
+    view[0] = x, view[1] = y, view[2] = w, view[3] = h;
 }
 
 TEST_F(Transforms, InitSetsIdentityEverywhereAndKeepsHeight) {
@@ -53,9 +47,7 @@ TEST_F(Transforms, InitSetsIdentityEverywhereAndKeepsHeight) {
         ktMatrixHeight = h;
         EXPECT_EQ(getCurrentMatrix(), &ktMatrixStack[h]);
         const ktVec3f q = toReal(p);
-        ASSERT_EQ(q.x, p.x) << "height " << h;
-        ASSERT_EQ(q.y, p.y) << "height " << h;
-        ASSERT_EQ(q.z, p.z) << "height " << h;
+        ASSERT_TRUE(q.x == p.x && q.y == p.y && q.z == p.z) << "height " << h;
     }
 }
 

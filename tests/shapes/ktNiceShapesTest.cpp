@@ -19,9 +19,8 @@ TEST(MeshShape, RowMajorVerticesAndZigzagStrips) {
     ASSERT_EQ(m.listLength, 4);
     const float expected[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
     for (int v = 0; v < 4; v++) {
-        EXPECT_EQ(m.vertexList[v].x, expected[v][0]);
-        EXPECT_EQ(m.vertexList[v].y, expected[v][1]);
-        EXPECT_EQ(m.vertexList[v].z, 0.0f);
+        const ktVec3f& p = m.vertexList[v];
+        EXPECT_TRUE(p.x == expected[v][0] && p.y == expected[v][1] && p.z == 0.0f) << v;
     }
     EXPECT_EQ(indicesOf(m), (std::vector<int>{0, 2, 1, 3, -1}));
     EXPECT_EQ(indicesOf(tall), (std::vector<int>{0, 2, 1, 3, -1, 2, 4, 3, 5, -1}));

@@ -12,6 +12,7 @@
 #include "math/ktTransforms.h"
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktShape.h"
+#include "support/ktTestMath.h"
 #include "support/ktTestWindow.h"
 
 namespace {
@@ -231,11 +232,7 @@ TEST_F(ShapeDraw, MeshNormalsFollowTheWorldPositions) {
     // Tipped up by 90 degrees about x, the faces look along +y.
     mesh.Rotation.set(90, 1, 0, 0);
     mesh.draw();
-    for (int v = 0; v < mesh.listLength; v++) {
-        EXPECT_NEAR(mesh.normalList[v].x, 0.0f, 1e-6f);
-        EXPECT_NEAR(mesh.normalList[v].y, 1.0f, 1e-6f);
-        EXPECT_NEAR(mesh.normalList[v].z, 0.0f, 1e-6f);
-    }
+    for (int v = 0; v < mesh.listLength; v++) expectVecNear(mesh.normalList[v], ktVec3f(0, 1, 0), 1e-6f);
 }
 
 TEST_F(ShapeDraw, WorldAndWindowPositionsMatchTheTransformFunctions) {

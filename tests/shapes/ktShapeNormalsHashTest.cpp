@@ -16,47 +16,9 @@
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktShape.h"
 #include "shapes/ktShapeDrawPasses.h"
+#include "support/ktShapeReference.h"
 
 namespace {
-
-// The rule applied face by face on copies of the lists.
-void referenceStripNormals(const ktShape& s, std::vector<ktVec3f>& normals, std::vector<int>& counts) {
-    const int n = s.listLength;
-    normals.assign(n, ktVec3f());
-    counts.assign(n, 0);
-    const int count = s.enableIndex ? s.indexListLength : n;
-    auto entry = [&](int k) { return s.enableIndex ? s.indexList[k] : k; };
-    auto named = [&](int e) { return e >= 0 && e < n; };
-    int k = 0;
-    for (int i = 0; i + 2 < count; i++) {
-        const int a = entry(i), b = entry(i + 1), c = entry(i + 2);
-        if (!named(a) || !named(b) || !named(c)) {
-            k = 0;
-            continue;
-        }
-        const ktVec3f* p = s.absVertexList;
-        ktVec3f f = (p[b] - p[a]).cross(p[c] - p[a]);
-        f.normalize();
-        if (k % 2 == 0) f.set(-f.x, -f.y, -f.z);
-        normals[a] += f;
-        normals[b] += f;
-        normals[c] += f;
-        counts[a]++;
-        counts[b]++;
-        counts[c]++;
-        k++;
-    }
-    for (int v = 0; v < n; v++) {
-        if (counts[v] != 0) {
-            normals[v] /= static_cast<float>(counts[v]);
-            normals[v].normalize();
-        } else {
-            normals[v].set(0.0f, 0.0f, 1.0f);
-        }
-    }
-}
-
-bool sameBits(const ktVec3f& a, const ktVec3f& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 struct StripCase {
     const char* name;
@@ -94,11 +56,12 @@ TEST(DrapoHashNormals, StripNormalsMatchTheFaceByFaceRule) {
 
         std::vector<ktVec3f> normals;
         std::vector<int> counts;
-        referenceStripNormals(shape, normals, counts);
+        ktReferenceNormals(shape, shape.absVertexList, shape.indexList, normals, counts);
         shape.calculateNormals();
         int mismatches = 0;
         for (int v = 0; v < shape.listLength; v++) {
-            if (!sameBits(shape.normalList[v], normals[v]) || shape.normalCountList[v] != counts[v])
+            if (std::memcmp(&shape.normalList[v], &normals[v], sizeof(ktVec3f)) != 0 ||
+                shape.normalCountList[v] != counts[v])
                 mismatches++;
         }
         EXPECT_EQ(mismatches, 0);
@@ -114,10 +77,7 @@ void setCameraAndStack() {
                            {0, 0, (far + n) / (n - far), 2 * far * n / (n - far)},
                            {0, 0, -1, 0}};
     cameraMatrix.set(p);
-    view[0] = 3;
-    view[1] = 5;
-    view[2] = 640;
-    view[3] = 480;
+    view[0] = 3, view[1] = 5, view[2] = 640, view[3] = 480;
     ktTransformsInit();
     ktTranslatef(0, 0, -15);
     ktRotatef(30, 1, 1, 0);
@@ -141,18 +101,9 @@ PathResult runPath(ktSimdPath path, ktShape& s) {
     return r;
 }
 
-// The same bits, except that any NaN matches any NaN: which of two NaN operands a sum passes on
-// (and so its sign) depends on the order the compiler gives the operands of a commutative add.
-bool sameBitsOrBothNaN(const ktVec3f& a, const ktVec3f& b) {
-    auto same = [](float p, float q) {
-        return (std::isnan(p) && std::isnan(q)) || std::memcmp(&p, &q, sizeof p) == 0;
-    };
-    return same(a.x, b.x) && same(a.y, b.y) && same(a.z, b.z);
-}
-
 int differences(const std::vector<ktVec3f>& a, const std::vector<ktVec3f>& b) {
     int d = 0;
-    for (size_t i = 0; i < a.size(); i++) d += !sameBitsOrBothNaN(a[i], b[i]);
+    for (size_t i = 0; i < a.size(); i++) d += !ktSameBits(a[i], b[i]);
     return d;
 }
 

@@ -8,19 +8,16 @@
 
 #include "shapes/ktNiceShapes.h"
 #include "shapes/ktShape.h"
+#include "support/ktTestMath.h"
 
 namespace {
 
-struct V3 {
-    float x, y, z;
-};
-
 // A shape with per-vertex normals whose world positions are `points`, drawn through `indices`
 // when `indexed`.
-void build(ktShape& s, GLenum style, const std::vector<V3>& points, const std::vector<int>& indices,
+void build(ktShape& s, GLenum style, const std::vector<ktVec3f>& points, const std::vector<int>& indices,
            bool indexed) {
     s.drawStyle = style;
-    for (const V3& p : points) {
+    for (const ktVec3f& p : points) {
         int v = s.addPoint(p.x, p.y, p.z);
         s.absVertexList[v].set(p.x, p.y, p.z);
     }
@@ -36,23 +33,24 @@ const float r = std::sqrt(0.5f);
 struct Case {
     const char* name;
     GLenum style;
-    std::vector<V3> points;
+    std::vector<ktVec3f> points;
     bool indexed;
     std::vector<int> indices;
-    std::vector<V3> normals;
+    std::vector<ktVec3f> normals;
     std::vector<int> counts;
 };
 
-const V3 up{0, 0, 1}, down{0, 0, -1}, zero{0, 0, 0};
+const ktVec3f up(0, 0, 1), down(0, 0, -1), zero(0, 0, 0);
 
 TEST(ShapeNormals, HandCheckedShapes) {
-    const std::vector<V3> triangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const std::vector<V3> square = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const std::vector<ktVec3f> triangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const std::vector<ktVec3f> square = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
     // Triangle 0-1-2 turns counter-clockwise seen from +z, triangle 3-4-5 clockwise.
-    const std::vector<V3> twoTriangles = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 5}, {0, 1, 5}, {1, 0, 5}};
-    const std::vector<V3> star = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
+    const std::vector<ktVec3f> twoTriangles = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0},
+                                               {0, 0, 5}, {0, 1, 5}, {1, 0, 5}};
+    const std::vector<ktVec3f> star = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
     // Faces 0-1-2 (normal +z) and 0-2-3 (normal +x) share the edge 0-2.
-    const std::vector<V3> hinge = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const std::vector<ktVec3f> hinge = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     // clang-format off
     const std::vector<Case> cases = {
         {"triangle", GL_TRIANGLES, triangle, false, {}, {up, up, up}, {1, 1, 1}},
@@ -92,9 +90,7 @@ TEST(ShapeNormals, HandCheckedShapes) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         for (size_t v = 0; v < c.points.size(); v++) {
             SCOPED_TRACE(testing::Message() << "vertex " << v);
-            EXPECT_NEAR(s.normalList[v].x, c.normals[v].x, 1e-6f);
-            EXPECT_NEAR(s.normalList[v].y, c.normals[v].y, 1e-6f);
-            EXPECT_NEAR(s.normalList[v].z, c.normals[v].z, 1e-6f);
+            expectVecNear(s.normalList[v], c.normals[v], 1e-6f);
             EXPECT_EQ(s.normalCountList[v], c.counts[v]);
         }
     }
@@ -120,9 +116,8 @@ TEST(ShapeNormals, FlatMeshStripsFaceDownEverywhere) {
     mesh.calculateNormals();
     long long faces = 0;
     for (int v = 0; v < mesh.listLength; v++) {
-        ASSERT_EQ(mesh.normalList[v].x, 0.0f) << v;
-        ASSERT_EQ(mesh.normalList[v].y, 0.0f) << v;
-        ASSERT_EQ(mesh.normalList[v].z, -1.0f) << v;
+        const ktVec3f& n = mesh.normalList[v];
+        ASSERT_TRUE(n.x == 0.0f && n.y == 0.0f && n.z == -1.0f) << v;
         faces += mesh.normalCountList[v];
     }
     // 99 strips of 198 triangles, three corners each; an inner vertex touches six faces.

@@ -221,9 +221,8 @@ TEST(RecordRead, ResizesVertexListsKeepsOldEntriesAndLeavesFlaggedOffListsAlone)
     ASSERT_EQ(readRecord(shape, ktShapeRecordBytes(none)), "");
     EXPECT_EQ(shape.listLength, 0);
     EXPECT_TRUE(shape.enableVertexNormals);
-    EXPECT_EQ(shape.vertexList, nullptr);
-    EXPECT_EQ(shape.normalList, nullptr);
-    EXPECT_EQ(shape.normalCountList, nullptr);
+    EXPECT_TRUE(shape.vertexList == nullptr && shape.normalList == nullptr &&
+                shape.normalCountList == nullptr);
 }
 
 TEST(RecordRead, IndexCountWithoutIndexBlockIsKeptWithoutAllocating) {
@@ -294,35 +293,19 @@ TEST(RecordRead, DamagedRecordLeavesShapeUntouched) {
 }
 
 TEST(RecordWrite, FailedWriteIsReported) {
-    ktMeshShape mesh(2, 2);
-
-    // A stream open for reading only.
-    FILE* readOnly = std::fopen("/dev/null", "rb");
-    ASSERT_NE(readOnly, nullptr);
-    testing::internal::CaptureStdout();
-    mesh.writeToFile(readOnly);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), ktMsgRecordNotWritten);
-    std::fclose(readOnly);
-
-    // A memory stream too small for the record: the failure surfaces when the stream drains.
-    for (size_t room : {10, 100, 265}) {
-        std::vector<char> buffer(room);
-        FILE* tooSmall = fmemopen(buffer.data(), buffer.size(), "wb");
+    ktMeshShape mesh(2, 2);  // a record of 266 bytes
+    // Room -1: a stream open for reading only; 0: no stream; else a memory stream of that many
+    // bytes, too small for the record (the failure surfaces when it drains) or exactly its size.
+    for (long room : {-1L, 0L, 10L, 100L, 265L, 266L}) {
+        SCOPED_TRACE(room);
+        std::vector<char> buffer(room > 0 ? room : 1);
+        FILE* stream = room < 0    ? std::fopen("/dev/null", "rb")
+                       : room == 0 ? nullptr
+                                   : fmemopen(buffer.data(), room, "wb");
+        ASSERT_TRUE(stream != nullptr || room == 0);
         testing::internal::CaptureStdout();
-        mesh.writeToFile(tooSmall);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), ktMsgRecordNotWritten) << room << " bytes";
-        std::fclose(tooSmall);
+        mesh.writeToFile(stream);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), room == 266 ? "" : ktMsgRecordNotWritten);
+        if (stream != nullptr) std::fclose(stream);
     }
-
-    testing::internal::CaptureStdout();
-    mesh.writeToFile(nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), ktMsgRecordNotWritten);
-
-    // Exactly enough room: nothing is printed.
-    std::vector<char> exact(266);
-    FILE* fits = fmemopen(exact.data(), exact.size(), "wb");
-    testing::internal::CaptureStdout();
-    mesh.writeToFile(fits);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    std::fclose(fits);
 }

@@ -1,5 +1,6 @@
-// Shared helpers of the cloth tests. The application is made on the heap (it is about 600 KB) and
-// released by a final wrapper, so that no test deletes through a class without a virtual destructor.
+// Shared helpers of the cloth tests. makeCloth makes the application on the heap (it is about 600 KB)
+// as the exact type it deletes, by default a final wrapper, so that no test deletes through a class
+// without a virtual destructor.
 // Table-driven tests restart from a fresh copy (`*app = *start`, sharing the mesh) instead of
 // building a new application, and with it a new mesh, for every case.
 // DrapoHash is the bit-pattern hash of the cloth's hash tests: 64-bit FNV-1a over the bytes of float
@@ -17,7 +18,10 @@
 
 class TestCloth final : public drapoApp {};
 
-inline std::unique_ptr<TestCloth> makeCloth() { return std::unique_ptr<TestCloth>(new TestCloth); }
+template <class T = TestCloth>
+std::unique_ptr<T> makeCloth() {
+    return std::unique_ptr<T>(new T);
+}
 
 struct DrapoHash {
     uint64_t value = 0xcbf29ce484222325ull;
