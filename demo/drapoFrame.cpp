@@ -34,8 +34,11 @@ struct AngleMemos {
 #define KT_SIMD_WIDE 0
 #endif
 
-void meshOn(ktSimdPath path, const drapoMeshJob& job) {
-    switch (path) {
+}  // namespace
+
+void drapoMeshOn(ktSimdPath path, const drapoMeshJob& job) {
+    const ktSimdPath best = ktSimdBest();
+    switch (path < best ? path : best) {
 #if KT_SIMD_WIDE
         case ktSimdAvx512:
             return drapoMeshAvx512(job);
@@ -48,8 +51,6 @@ void meshOn(ktSimdPath path, const drapoMeshJob& job) {
             return drapoMeshSse2(job);
     }
 }
-
-}  // namespace
 
 // Sphere mapping: the cloth's x becomes the polar angle phi from the model's +z axis (x = -50 at the
 // pole, x = 50 at the opposite pole) and its y the azimuth theta (one turn per 100 units). The
@@ -66,7 +67,7 @@ void drapoApp::updateMesh() {
                         mesh->vertexList != nullptr && mesh->colorList != nullptr;
     if (direct) {
         const drapoMeshJob job = {thread, mesh->vertexList, mesh->colorList, &memos.theta, &memos.phi};
-        meshOn(ktSimdPathInUse(), job);
+        drapoMeshOn(ktSimdPathInUse(), job);
     } else {
         for (int k = 0; k < drapoKnobs; k++) {
             const ktVec3f pos = thread[k].pos;

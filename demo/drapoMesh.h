@@ -36,6 +36,8 @@ void drapoMeshScalar(const drapoMeshJob& job);
 void drapoMeshSse2(const drapoMeshJob& job);
 void drapoMeshAvx2(const drapoMeshJob& job);
 void drapoMeshAvx512(const drapoMeshJob& job);
+// The pass on `path`, capped at ktSimdBest(): updateMesh's own call, and the tests'.
+void drapoMeshOn(ktSimdPath path, const drapoMeshJob& job);
 
 namespace {
 
