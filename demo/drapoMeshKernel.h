@@ -85,10 +85,13 @@ template <class L>
 void drapoMeshLanes(const drapoMeshJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
     drapoNearAngles near;
-    constexpr int whole = drapoSide / w * w;  // columns in whole groups; the rest one by one
+    // Columns in whole groups of L, the rest (a multiple of 4) in groups of 4. No float group runs in
+    // a wide kernel, whose objects must not hold the scalar formulas' out-of-line copies.
+    static_assert(drapoSide % 4 == 0, "a row must be whole groups of 4");
+    constexpr int whole = drapoSide / w * w;
     for (int row = 0; row < drapoSide; row++) {
         for (int c = 0; c < whole; c += w) drapoMeshGroup<L>(job, near, row * drapoSide + c, c);
-        for (int c = whole; c < drapoSide; c++) drapoMeshGroup<float>(job, near, row * drapoSide + c, c);
+        for (int c = whole; c < drapoSide; c += 4) drapoMeshGroup<ktFloat4>(job, near, row * drapoSide + c, c);
     }
 }
 

@@ -178,33 +178,25 @@ KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
     f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
     return _mm512_test_epi32_mask(_mm512_castps_si512(c3), _mm512_set1_epi32(0xff));
 }
+// Knobs 4 Q .. 4 Q + 3 of the group from register lane Q of the transposed rows.
+template <int Q>
+KT_DRAPO_INLINE void drapoStoreQuarter(float* b, const __m512 (&a)[4], const __m512 (&c)[4], int free) {
+    for (int r = 0; r < 4; r++) {
+        const int l = 4 * Q + r;
+        if (!(free & (1 << l))) continue;
+        _mm_storeu_ps(b + drapoKnobFloats * l + 3, _mm512_extractf32x4_ps(c[r], Q));
+        _mm_storeu_ps(b + drapoKnobFloats * l, _mm512_extractf32x4_ps(a[r], Q));
+    }
+}
 KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
-    __m512 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
-    __m512 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
-    drapoTranspose(a0, a1, a2, a3);
-    drapoTranspose(c0, c1, c2, c3);
-    const __m512 a[4] = {a0, a1, a2, a3}, c[4] = {c0, c1, c2, c3};
-    for (int l = 0; l < 16; l++) {
-        if (!(free & (1 << l))) continue;
-        __m128 cl, al;
-        switch (l >> 2) {
-            case 0:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 0), al = _mm512_extractf32x4_ps(a[l & 3], 0);
-                break;
-            case 1:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 1), al = _mm512_extractf32x4_ps(a[l & 3], 1);
-                break;
-            case 2:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 2), al = _mm512_extractf32x4_ps(a[l & 3], 2);
-                break;
-            default:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 3), al = _mm512_extractf32x4_ps(a[l & 3], 3);
-                break;
-        }
-        _mm_storeu_ps(b + drapoKnobFloats * l + 3, cl);
-        _mm_storeu_ps(b + drapoKnobFloats * l, al);
-    }
+    __m512 a[4] = {f[0].v, f[1].v, f[2].v, f[3].v}, c[4] = {f[3].v, f[4].v, f[5].v, f[6].v};
+    drapoTranspose(a[0], a[1], a[2], a[3]);
+    drapoTranspose(c[0], c[1], c[2], c[3]);
+    drapoStoreQuarter<0>(b, a, c, free);
+    drapoStoreQuarter<1>(b, a, c, free);
+    drapoStoreQuarter<2>(b, a, c, free);
+    drapoStoreQuarter<3>(b, a, c, free);
 }
 #endif
 
