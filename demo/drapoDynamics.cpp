@@ -63,20 +63,16 @@ inline void updateKnob(clothknob& knob, const ktVec3f& k1, const ktVec3f& k2, co
     drapoUpdate(k1.z, k2.z, k3.z, k4.z, enviro.z, knob.vel.z, knob.pos.z);
 }
 
-// The exact-type step's work space, rebuilt from the object at every step: the dense layout's
-// positions, one array per coordinate, the free knobs, and the sparse layout's list of them.
+// The exact-type step's work space, rebuilt from the object at every step: the positions, one
+// array per coordinate, the free knobs, and the list of knobs to touch.
 struct StepLanes {
     alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
     uint16_t freeMask[drapoKnobs / 16];
     alignas(64) float list[drapoKnobs + 16];
-    alignas(64) float column[drapoKnobs + 16];
 };
 StepLanes lanes;
-
-// The dense layout pays while most knobs are free; below this count, listing them is cheaper.
-const int drapoSparseBelow = drapoKnobs / 2;
 
 inline bool isFree(const uint16_t* mask, int k) { return (mask[k >> 4] >> (k & 15)) & 1; }
 
@@ -107,66 +103,43 @@ void runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touch
 bool runPositions(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Positions, path, job) }
 void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
 void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
-bool runSparseStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(SparseStages, path, job) }
-void runSparseUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(SparseUpdates, path, job) }
 #undef DRAPO_DISPATCH
 
-// The free bits of 16 knobs (bit l for knob l), unrolled so that the flags are read independently.
+// The free bits of 16 knobs (bit l for knob l), and those at or above the terrain's top, unrolled
+// so that the knobs are read independently.
 template <size_t... L>
 inline int freeBits(const clothknob* group, std::index_sequence<L...>) {
     return ((group[L].on_surf ? 0 : 1 << L) | ...);
 }
+template <size_t... L>
+inline int aboveBits(const clothknob* group, std::index_sequence<L...>) {
+    return ((group[L].pos.z >= drapoTerrainTop ? 1 << L : 0) | ...);
+}
 
 // Contact pass: lists the free knobs below the terrain's top (in the job's list, the last one
 // repeated up to a whole group), tests them on the instruction set of `path`, and marks the knobs
-// still free in freeMask. Returns their number.
-int contacts(ktSimdPath path, const drapoStepJob& job) {
+// still free in freeMask.
+void contacts(ktSimdPath path, const drapoStepJob& job) {
     const clothknob* const thread = job.app->thread;
-    float* const list = job.list;
-    int count = 0, below = 0;
+    int below = 0;
     for (int g = 0; g < drapoKnobs / 16; g++) {
         const clothknob* group = thread + 16 * g;
         const int bits = freeBits(group, std::make_index_sequence<16>());
         job.freeMask[g] = static_cast<uint16_t>(bits);
-        for (int rest = bits; rest != 0; rest &= rest - 1) {
-            const int l = __builtin_ctz(static_cast<unsigned>(rest));
-            count++;
-            if (!(group[l].pos.z >= drapoTerrainTop)) list[below++] = static_cast<float>(16 * g + l);
-        }
+        if (bits == 0) continue;
+        // A NaN height is not at or above the top: its knob is tested (and stays where it is).
+        const int low = bits & ~aboveBits(group, std::make_index_sequence<16>());
+        for (int rest = low; rest != 0; rest &= rest - 1)
+            job.list[below++] = static_cast<float>(16 * g + __builtin_ctz(static_cast<unsigned>(rest)));
     }
-    if (below == 0) return count;
-    for (int n = below; n < below + 16; n++) list[n] = list[below - 1];
+    if (below == 0) return;
+    for (int n = below; n < below + 16; n++) job.list[n] = job.list[below - 1];
     drapoStepJob touches = job;
     touches.count = below;
     runTouches(path, touches);
     for (int n = 0; n < below; n++) {
-        const int k = static_cast<int>(list[n]);
-        if (thread[k].on_surf) {
-            job.freeMask[k >> 4] = static_cast<uint16_t>(job.freeMask[k >> 4] & ~(1 << (k & 15)));
-            count--;
-        }
-    }
-    return count;
-}
-
-// The sparse layout's list: the free knobs' indices and columns in order, the last one repeated up
-// to a whole group of the widest lane type.
-void listFree(const uint16_t* freeMask, int count, float* list, float* column) {
-    int n = 0;
-    for (int g = 0; g < drapoKnobs / 16; g++) {
-        const int bits = freeMask[g];
-        if (bits == 0) continue;
-        // Every knob of the group is written at the next place, which only a free one keeps.
-        int k = 16 * g, c = k % drapoSide;
-        for (int l = 0; l < 16; l++, k++, c = c == drapoSide - 1 ? 0 : c + 1) {
-            list[n] = static_cast<float>(k);
-            column[n] = static_cast<float>(c);
-            n += (bits >> l) & 1;
-        }
-    }
-    for (; n < count + 16 && n > 0; n++) {
-        list[n] = list[n - 1];
-        column[n] = column[n - 1];
+        const int k = static_cast<int>(job.list[n]);
+        if (thread[k].on_surf) job.freeMask[k >> 4] = static_cast<uint16_t>(job.freeMask[k >> 4] & ~(1 << (k & 15)));
     }
 }
 
@@ -183,28 +156,20 @@ void listFree(const uint16_t* freeMask, int count, float* list, float* column) {
 //   not, would carry NaN on through the absent sides' vectors: such a stage pass runs one knob at
 //   a time, carrying the scratch members along as the straightforward pass does.
 // Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
-void stepExact(drapoApp& app, ktSimdPath path, drapoLayout layout) {
+void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
-    drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
-                        s.list, s.column, 0};
-    const int count = contacts(path, job);
-    if (layout == drapoLayoutAuto) layout = count < drapoSparseBelow ? drapoLayoutSparse : drapoLayoutDense;
-    const bool sparse = layout == drapoLayoutSparse;
-    if (sparse) listFree(s.freeMask, count, s.list, s.column);
-    job.count = count;
-    // The dense layout checks the differences before its stage pass, the sparse one during it.
-    const bool finiteDifferences = sparse || runPositions(path, job);
+    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
+                              s.list, 0};
+    contacts(path, job);
+    const bool finiteDifferences = runPositions(path, job);
     app.i = drapoKnobs;
     int lastFree = -1;
     for (int g = drapoKnobs / 16 - 1; g >= 0 && lastFree < 0; g--)
         if (s.freeMask[g] != 0) lastFree = 16 * g + 31 - __builtin_clz(static_cast<unsigned>(s.freeMask[g]));
     if (lastFree < 0) return;
 
-    bool finiteStages = false;
     if (finiteDifferences && finite(app.del1) && finite(app.del2) && finite(app.del3) && finite(app.del4)) {
-        finiteStages = sparse ? runSparseStages(path, job) : (runStages(path, job), true);
-    }
-    if (finiteStages) {
+        runStages(path, job);
         // The scratch members as the last call leaves them: an absent side's vector is the last
         // present one of that side (or the members' own) times 0.
         ktVec3f del[4] = {app.del1, app.del2, app.del3, app.del4};
@@ -237,18 +202,14 @@ void stepExact(drapoApp& app, ktSimdPath path, drapoLayout layout) {
             app.k4[k] = increment;
         }
     }
-    if (sparse) {
-        runSparseUpdates(path, job);
-    } else {
-        runUpdates(path, job);
-    }
+    runUpdates(path, job);
 }
 
 }  // namespace
 
-void drapoStepOn(drapoApp& app, ktSimdPath path, drapoLayout layout) {
+void drapoStepOn(drapoApp& app, ktSimdPath path) {
     const ktSimdPath best = ktSimdBest();
-    stepExact(app, path < best ? path : best, layout);
+    stepExact(app, path < best ? path : best);
 }
 
 void drapoApp::rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int i) {
@@ -259,7 +220,7 @@ void drapoApp::rungef(clothknob* P, ktVec3f& vstore, ktVec3f ref, int i) {
 
 void drapoApp::step() {
     if (typeid(*this) == typeid(drapoApp)) {
-        stepExact(*this, ktSimdPathInUse(), drapoLayoutAuto);
+        stepExact(*this, ktSimdPathInUse());
         return;
     }
 

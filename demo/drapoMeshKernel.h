@@ -55,7 +55,11 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int k
     const L r = -f[2];
     const L theta = drapoTheta(f[1]), phi = drapoPhi(f[0]);
     D sinTheta, cosTheta, sinPhi, cosPhi;
-    if (drapoAllLanes<L>(ktSameBits(theta, L(near.thetaKey))) &&
+    if (w == 1) {
+        // One knob: its own memos are as near as the pass's.
+        drapoMemoPairs(*job.thetaMemo, k, theta, sinTheta, cosTheta);
+        drapoMemoPairs(*job.phiMemo, k, phi, sinPhi, cosPhi);
+    } else if (drapoAllLanes<L>(ktSameBits(theta, L(near.thetaKey))) &&
         drapoAllLanes<L>(ktSameBits(phi, ktLoad<L>(near.phiKey + c)))) {
         sinTheta = D(near.thetaSin), cosTheta = D(near.thetaCos);
         sinPhi = ktLoadDoubles<D>(near.phiSin + c), cosPhi = ktLoadDoubles<D>(near.phiCos + c);

@@ -1,13 +1,11 @@
 // The exact-type step's wide passes: what the dynamics hand a kernel, and the kernels per
-// instruction set. The contact pass (drapoDynamics.cpp) pins the knobs that reached the terrain and
-// marks the free knobs in freeMask (bit l of entry g is knob 16 g + l). The spring and update passes
-// then run in one of two layouts, with the same bits:
-// - dense, while most knobs are free: lane l of a group holds knob k + l. The positions are first
-//   copied into one array per coordinate (index k at [k]) with drapoStepPad readable entries before
-//   index 0 and after index drapoKnobs - 1, so that every neighbour load stays in bounds (the lanes
-//   that read them are absent neighbours and never use the values);
-// - sparse, once most knobs are pinned: lane l holds the l-th listed free knob of its group, and
-//   positions, velocities and increments are gathered from the knobs themselves.
+// instruction set. The contact pass (drapoDynamics.cpp) lists the free knobs below the terrain's
+// top, which the touch kernel tests (gathering their positions), and marks the free knobs in
+// freeMask: bit l of entry g is knob 16 g + l. In the other passes lane l of a group holds knob
+// k + l. The positions pass copies the positions into one array per coordinate (index k at [k])
+// with drapoStepPad readable entries before index 0 and after index drapoKnobs - 1, so that every
+// neighbour load stays in bounds (the lanes that read them are absent neighbours and never use the
+// values).
 #ifndef KT_DEMO_DRAPOSTEP_H
 #define KT_DEMO_DRAPOSTEP_H
 
@@ -20,43 +18,33 @@ const int drapoStepPad = 128;
 
 struct drapoStepJob {
     drapoApp* app;
-    float* px;             // dense: positions after the contact pass (padded); the update moves them
+    float* px;           // positions after the contact pass (padded); the update moves them
     float* py;
     float* pz;
-    uint16_t* freeMask;    // free knobs after the contact pass
-    float* list;           // knob indices in order, padded to a whole group: the knobs to touch,
-                           // then (sparse) the free knobs
-    const float* column;   // sparse: the free knobs' columns
-    int count;             // the number of knobs listed
+    uint16_t* freeMask;  // free knobs after the contact pass
+    float* list;         // the knobs to touch, as floats, the last repeated up to a whole group
+    int count;           // the number of knobs listed
 };
 
-// Touches: the contact tests of the knobs listed in the job (see the sparse layout below).
-// Dense layout. Positions: fills px, py and pz and returns whether every coordinate is finite and
-// at most half the float range, so that every difference between knobs is finite. Stages: the
-// spring increment of every free knob into k1 ... k4, only for finite differences and finite
-// scratch vectors (an absent spring's term is then 0). Updates: velocity and position of every free
-// knob from k1 and enviro.
-// Sparse layout: the same stage and update passes over the listed knobs; the stage pass returns
-// whether the difference of every present spring of a listed knob is finite.
+// Touches: the contact tests of the listed knobs. Positions: fills px, py and pz and returns
+// whether every coordinate is finite and at most half the float range, so that every difference
+// between knobs is finite. Stages: the spring increment of every free knob into k1 ... k4, only
+// for finite differences and finite scratch vectors (an absent spring's term is then 0). Updates:
+// velocity and position of every free knob from k1 and enviro.
 #define DRAPO_STEP_DECLARE(S)                              \
     void drapoTouches##S(const drapoStepJob& job);         \
     bool drapoPositions##S(const drapoStepJob& job);       \
     void drapoStages##S(const drapoStepJob& job);          \
     void drapoUpdates##S(const drapoStepJob& job);         \
-    bool drapoSparseStages##S(const drapoStepJob& job);    \
-    void drapoSparseUpdates##S(const drapoStepJob& job);
+
 DRAPO_STEP_DECLARE(Scalar)
 DRAPO_STEP_DECLARE(Sse2)
 DRAPO_STEP_DECLARE(Avx2)
 DRAPO_STEP_DECLARE(Avx512)
 #undef DRAPO_STEP_DECLARE
 
-// Which layout the exact-type step uses: chosen by the number of free knobs, or forced (tests).
-enum drapoLayout { drapoLayoutAuto, drapoLayoutDense, drapoLayoutSparse };
-
-// The exact-type step of `app` on `path` (capped at ktSimdBest()) in `layout`, whatever the
-// object's type and the path in use: for the tests that compare every path with the
-// straightforward step.
-void drapoStepOn(drapoApp& app, ktSimdPath path, drapoLayout layout = drapoLayoutAuto);
+// The exact-type step of `app` on `path` (capped at ktSimdBest()), whatever the object's type and
+// the path in use: for the tests that compare every path with the straightforward step.
+void drapoStepOn(drapoApp& app, ktSimdPath path);
 
 #endif

@@ -200,7 +200,7 @@ KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int 
 }
 #endif
 
-// Dense layout: the positions of all knobs into px, py and pz. `probe` collects (c + c) * 0 of
+// Positions of all knobs into px, py and pz. `probe` collects (c + c) * 0 of
 // every coordinate c: 0 where c is finite and at most half the float range, NaN otherwise.
 template <class L>
 bool drapoPositionLanes(const drapoStepJob& job) {
@@ -306,12 +306,6 @@ void drapoUpdateLanes(const drapoStepJob& job) {
     }
 }
 
-// Sparse layout: the free knobs listed in job.list (knob indices as floats, with their columns in
-// job.column), padded to whole groups by repeating the last one. Lane l of a group holds listed
-// knob j + l; positions and velocities are gathered from the knobs and the stage increments from
-// k1, and only the listed knobs (not the padding) are written. Each knob's arithmetic is the dense
-// pass's, so the bits are the same.
-
 // Contact tests of the listed knobs (free knobs below the terrain's top), as the straightforward
 // pass makes them: a knob strictly below the terrain is lifted onto it and pinned.
 template <class L>
@@ -339,107 +333,12 @@ void drapoTouchLanes(const drapoStepJob& job) {
     }
 }
 
-// Writes lane l of x, y, z into every target's vector of listed knob l, for the first n lanes.
-template <class L>
-inline void drapoScatter(const float* list, int n, L x, L y, L z, ktVec3f* const* targets, int targetCount) {
-    alignas(64) float lanes[3][16];
-    ktStore(lanes[0], x);
-    ktStore(lanes[1], y);
-    ktStore(lanes[2], z);
-    for (int l = 0; l < n; l++) {
-        const int k = static_cast<int>(list[l]);
-        for (int t = 0; t < targetCount; t++) {
-            targets[t][k].x = lanes[0][l];
-            targets[t][k].y = lanes[1][l];
-            targets[t][k].z = lanes[2][l];
-        }
-    }
-}
-
-// Stage pass over the listed knobs. Returns whether every present spring's difference is finite;
-// otherwise the caller runs the pass again one knob at a time, which overwrites what this wrote.
-template <class L>
-bool drapoSparseStageLanes(const drapoStepJob& job) {
-    constexpr int w = ktLaneWidth<L>::value;
-    const L zero(0.0f), rest(drapoRestLength), stride(static_cast<float>(drapoKnobFloats));
-    const float* const t = reinterpret_cast<const float*>(job.app->thread);
-    ktVec3f* const stages[4] = {job.app->k1, job.app->k2, job.app->k3, job.app->k4};
-    L probe(0.0f);
-    for (int j = 0; j < job.count; j += w) {
-        const L index = ktLoad<L>(job.list + j), column = ktLoad<L>(job.column + j);
-        const L at = index * stride;
-        const auto every = index == index;
-        const L hx = ktGatherWhere(every, zero, t, at), hy = ktGatherWhere(every, zero, t + 1, at),
-                hz = ktGatherWhere(every, zero, t + 2, at);
-        L tx[4], ty[4], tz[4];
-        auto side = [&](int s, int offset, auto present) {
-            const L there = at + L(static_cast<float>(drapoKnobFloats * offset));
-            const L dx = ktGatherWhere(present, hx, t, there) - hx;
-            const L dy = ktGatherWhere(present, hy, t + 1, there) - hy;
-            const L dz = ktGatherWhere(present, hz, t + 2, there) - hz;
-            probe = probe + ktSelect(present, (dx * zero + dy * zero) + dz * zero, zero);
-            const L dist = ktLength(dx, dy, dz);
-            if (drapoAllWhere(present, dist, rest)) {
-                tx[s] = ty[s] = tz[s] = zero;
-                return;
-            }
-            tx[s] = ktSelect(present, drapoSpringTerm(dx, dist), zero);
-            ty[s] = ktSelect(present, drapoSpringTerm(dy, dist), zero);
-            tz[s] = ktSelect(present, drapoSpringTerm(dz, dist), zero);
-        };
-        side(0, -1, column >= L(1.0f));
-        side(1, 1, column < L(static_cast<float>(drapoSide - 1)));
-        side(2, -drapoSide, index >= L(static_cast<float>(drapoSide)));
-        side(3, drapoSide, index < L(static_cast<float>(drapoKnobs - drapoSide)));
-        L fx, fy, fz;
-        const L ix = drapoSpringIncrement(tx[0], tx[1], tx[2], tx[3], fx);
-        const L iy = drapoSpringIncrement(ty[0], ty[1], ty[2], ty[3], fy);
-        const L iz = drapoSpringIncrement(tz[0], tz[1], tz[2], tz[3], fz);
-        drapoScatter(job.list + j, job.count - j < w ? job.count - j : w, ix, iy, iz, stages, 4);
-    }
-    return drapoBits<L>(probe == probe) == (1 << w) - 1;
-}
-
-// Update pass over the listed knobs.
-template <class L>
-void drapoSparseUpdateLanes(const drapoStepJob& job) {
-    constexpr int w = ktLaneWidth<L>::value;
-    drapoApp& app = *job.app;
-    const L zero(0.0f), stride(static_cast<float>(drapoKnobFloats)), three(3.0f);
-    const L gravity[3] = {L(app.enviro.x), L(app.enviro.y), L(app.enviro.z)};
-    const float* const t = reinterpret_cast<const float*>(app.thread);
-    const float* const k1 = &app.k1[0].x;
-    for (int j = 0; j < job.count; j += w) {
-        const L index = ktLoad<L>(job.list + j);
-        const L at = index * stride, atStage = index * three;
-        const auto every = index == index;
-        L pos[3], vel[3];
-        for (int c = 0; c < 3; c++) {
-            const L inc = ktGatherWhere(every, zero, k1 + c, atStage);
-            pos[c] = ktGatherWhere(every, zero, t + c, at);
-            vel[c] = ktGatherWhere(every, zero, t + 3 + c, at);
-            drapoUpdate(inc, inc, inc, inc, gravity[c], vel[c], pos[c]);
-        }
-        const int n = job.count - j < w ? job.count - j : w;
-        alignas(64) float lanes[6][16], where[16];
-        for (int c = 0; c < 3; c++) ktStore(lanes[c], pos[c]), ktStore(lanes[3 + c], vel[c]);
-        ktStore(where, index);
-        for (int l = 0; l < n; l++) {
-            clothknob& knob = app.thread[static_cast<int>(where[l])];
-            knob.pos.x = lanes[0][l], knob.pos.y = lanes[1][l], knob.pos.z = lanes[2][l];
-            knob.vel.x = lanes[3][l], knob.vel.y = lanes[4][l], knob.vel.z = lanes[5][l];
-        }
-    }
-}
-
 // The entry points of one instruction set (suffix S, lane type L).
 #define DRAPO_STEP_ENTRIES(S, L)                                                             \
     void drapoTouches##S(const drapoStepJob& job) { drapoTouchLanes<L>(job); }                \
     bool drapoPositions##S(const drapoStepJob& job) { return drapoPositionLanes<L>(job); }    \
     void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                 \
-    void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }               \
-    bool drapoSparseStages##S(const drapoStepJob& job) { return drapoSparseStageLanes<L>(job); } \
-    void drapoSparseUpdates##S(const drapoStepJob& job) { drapoSparseUpdateLanes<L>(job); }
+    void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }
 
 }  // namespace
 
