@@ -8,7 +8,6 @@
 // lanes of knobs on the instruction set chosen at run time (demo/drapoStepKernel.h) and skips work
 // whose outcome is known: see stepExact.
 #include <typeinfo>
-#include <utility>
 
 #include "demo/drapoCloth.h"
 #include "demo/drapoStep.h"
@@ -100,48 +99,23 @@ inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 
     }
 #endif
 void runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touches, path, job) }
-bool runPositions(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Positions, path, job) }
+int runPositions(ktSimdPath path, const drapoStepJob& job, bool& finite) {
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            return drapoPositionsAvx512(job, finite);
+        case ktSimdAvx2:
+            return drapoPositionsAvx2(job, finite);
+#endif
+        case ktSimdScalar:
+            return drapoPositionsScalar(job, finite);
+        default:
+            return drapoPositionsSse2(job, finite);
+    }
+}
 void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
 void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
 #undef DRAPO_DISPATCH
-
-// The free bits of 16 knobs (bit l for knob l), and those at or above the terrain's top, unrolled
-// so that the knobs are read independently.
-template <size_t... L>
-inline int freeBits(const clothknob* group, std::index_sequence<L...>) {
-    return ((group[L].on_surf ? 0 : 1 << L) | ...);
-}
-template <size_t... L>
-inline int aboveBits(const clothknob* group, std::index_sequence<L...>) {
-    return ((group[L].pos.z >= drapoTerrainTop ? 1 << L : 0) | ...);
-}
-
-// Contact pass: lists the free knobs below the terrain's top (in the job's list, the last one
-// repeated up to a whole group), tests them on the instruction set of `path`, and marks the knobs
-// still free in freeMask.
-void contacts(ktSimdPath path, const drapoStepJob& job) {
-    const clothknob* const thread = job.app->thread;
-    int below = 0;
-    for (int g = 0; g < drapoKnobs / 16; g++) {
-        const clothknob* group = thread + 16 * g;
-        const int bits = freeBits(group, std::make_index_sequence<16>());
-        job.freeMask[g] = static_cast<uint16_t>(bits);
-        if (bits == 0) continue;
-        // A NaN height is not at or above the top: its knob is tested (and stays where it is).
-        const int low = bits & ~aboveBits(group, std::make_index_sequence<16>());
-        for (int rest = low; rest != 0; rest &= rest - 1)
-            job.list[below++] = static_cast<float>(16 * g + __builtin_ctz(static_cast<unsigned>(rest)));
-    }
-    if (below == 0) return;
-    for (int n = below; n < below + 16; n++) job.list[n] = job.list[below - 1];
-    drapoStepJob touches = job;
-    touches.count = below;
-    runTouches(path, touches);
-    for (int n = 0; n < below; n++) {
-        const int k = static_cast<int>(job.list[n]);
-        if (thread[k].on_surf) job.freeMask[k >> 4] = static_cast<uint16_t>(job.freeMask[k >> 4] & ~(1 << (k & 15)));
-    }
-}
 
 // The same step for an object of exactly type drapoApp, where rungef and surface are this file's
 // and drapoTerrain.cpp's own. What it skips cannot change a result:
@@ -160,8 +134,23 @@ void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
     const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
                               s.list, 0};
-    contacts(path, job);
-    const bool finiteDifferences = runPositions(path, job);
+    // Contact: the listed knobs are tested in lanes; those that were pinned leave the free knobs and
+    // their new heights replace the copied ones. A coordinate the probe found not finite (a knob
+    // at -inf, say) stays counted even if its knob was lifted: that only sends the stage pass to
+    // the one-knob-at-a-time form, which is right for any state.
+    bool finiteDifferences = false;
+    const int below = runPositions(path, job, finiteDifferences);
+    if (below > 0) {
+        for (int n = below; n < below + 16; n++) s.list[n] = s.list[below - 1];
+        drapoStepJob touches = job;
+        touches.count = below;
+        runTouches(path, touches);
+        for (int n = 0; n < below; n++) {
+            const int k = static_cast<int>(s.list[n]);
+            job.pz[k] = app.thread[k].pos.z;
+            if (app.thread[k].on_surf) s.freeMask[k >> 4] &= static_cast<uint16_t>(~(1 << (k & 15)));
+        }
+    }
     app.i = drapoKnobs;
     int lastFree = -1;
     for (int g = drapoKnobs / 16 - 1; g >= 0 && lastFree < 0; g--)

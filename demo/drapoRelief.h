@@ -75,8 +75,9 @@ inline L drapoRelief(L x, L y) {
     }
     // H: two stems and the crossbar (d within 75 ... 100).
     if (ktMaskBits(drapoWithin(d, 75.0f, 100.0f)) != 0) {
-        hit = hit | drapoInRect(xs, d, L(75.0f), f20, L(80.0f), f50) | drapoInRect(xs, d, L(95.0f), f20, L(100.0f), f50) |
-              drapoInRect(xs, d, L(80.0f), L(32.5f), L(95.0f), L(37.5f));
+        const L f75(75.0f), f80(80.0f), f95(95.0f);
+        hit = hit | drapoInRect(xs, d, f75, f20, f80, f50) | drapoInRect(xs, d, f95, f20, L(100.0f), f50) |
+              drapoInRect(xs, d, f80, L(32.5f), f95, L(37.5f));
     }
     return ktSelect(hit & band, reliefHeight, floorHeight);
 }

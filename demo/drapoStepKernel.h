@@ -200,24 +200,33 @@ KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int 
 }
 #endif
 
-// Positions of all knobs into px, py and pz. `probe` collects (c + c) * 0 of
-// every coordinate c: 0 where c is finite and at most half the float range, NaN otherwise.
+// Positions pass: the positions of all knobs into px, py and pz, the free knobs into freeMask, and
+// the free knobs below the terrain's top (or at a NaN height) into the job's list; returns how many
+// were listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
+// half the float range, NaN otherwise.
 template <class L>
-bool drapoPositionLanes(const drapoStepJob& job) {
+int drapoPositionLanes(const drapoStepJob& job, bool& finite) {
     constexpr int w = ktLaneWidth<L>::value;
-    const L zero(0.0f);
+    constexpr int all = (1 << w) - 1;
+    const L zero(0.0f), top(drapoTerrainTop);
     L probe(0.0f);
+    int below = 0;
     const clothknob* const thread = job.app->thread;
     for (int k = 0; k < drapoKnobs; k += w) {
         L f[7];
-        drapoLoadKnobs(thread + k, f);
+        const int free = ~drapoLoadKnobs(thread + k, f) & all;
         const L x = f[0], y = f[1], z = f[2];
         ktStore(job.px + k, x);
         ktStore(job.py + k, y);
         ktStore(job.pz + k, z);
+        const int shift = k & 15, lanes = all << shift;
+        job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
+        for (int low = free & ~drapoBits<L>(z >= top); low != 0; low &= low - 1)
+            job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(low)));
         probe = probe + (((x + x) * zero + (y + y) * zero) + (z + z) * zero);
     }
-    return drapoBits<L>(probe == probe) == (1 << w) - 1;
+    finite = drapoBits<L>(probe == probe) == all;
+    return below;
 }
 
 // All lanes of a mask, or all lanes where `present` holds.
@@ -334,10 +343,10 @@ void drapoTouchLanes(const drapoStepJob& job) {
 }
 
 // The entry points of one instruction set (suffix S, lane type L).
-#define DRAPO_STEP_ENTRIES(S, L)                                                             \
-    void drapoTouches##S(const drapoStepJob& job) { drapoTouchLanes<L>(job); }                \
-    bool drapoPositions##S(const drapoStepJob& job) { return drapoPositionLanes<L>(job); }    \
-    void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                 \
+#define DRAPO_STEP_ENTRIES(S, L)                                                                              \
+    int drapoPositions##S(const drapoStepJob& job, bool& finite) { return drapoPositionLanes<L>(job, finite); } \
+    void drapoTouches##S(const drapoStepJob& job) { drapoTouchLanes<L>(job); }                                 \
+    void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                                  \
     void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }
 
 }  // namespace
