@@ -73,18 +73,18 @@ void BM_UpdateMeshAfterStep(benchmark::State& state) {
 }
 BENCHMARK(BM_UpdateMeshAfterStep)->Unit(benchmark::kMicrosecond);
 
-// The mesh pass while the sheet drapes: after steps 101 .. 400 from the start, cycled, each pass
-// after a fresh step, so the knobs that moved since the last pass need their angles anew.
-void BM_UpdateMeshDraping(benchmark::State& state) {
+// The mesh pass after steps first + 1 .. last from the start, cycled, each pass after a fresh
+// step, so the knobs that moved since the last pass need their angles anew.
+void updateMeshOverSteps(benchmark::State& state, int first, int last) {
     std::unique_ptr<BenchCloth> app(new BenchCloth), start(new BenchCloth);
-    for (int s = 0; s < 100; s++) start->step();
+    for (int s = 0; s < first; s++) start->step();
     *app = *start;
-    int steps = 100;
+    int steps = first;
     for (auto _ : state) {
         state.PauseTiming();
-        if (steps == 400) {
+        if (steps == last) {
             *app = *start;
-            steps = 100;
+            steps = first;
         }
         app->step();
         steps++;
@@ -94,6 +94,11 @@ void BM_UpdateMeshDraping(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * drapoKnobs);
 }
+// While the sheet falls flat (steps 1 .. 100): only heights change, so every angle stays.
+void BM_UpdateMeshFalling(benchmark::State& state) { updateMeshOverSteps(state, 0, 100); }
+BENCHMARK(BM_UpdateMeshFalling)->Unit(benchmark::kMicrosecond);
+// While it drapes (steps 101 .. 400): free knobs move sideways and their angles change.
+void BM_UpdateMeshDraping(benchmark::State& state) { updateMeshOverSteps(state, 100, 400); }
 BENCHMARK(BM_UpdateMeshDraping)->Unit(benchmark::kMicrosecond);
 
 // makeApp as main calls it. The object is destroyed and released again (its destructor is trivial);

@@ -62,13 +62,14 @@ inline void updateKnob(clothknob& knob, const ktVec3f& k1, const ktVec3f& k2, co
     drapoUpdate(k1.z, k2.z, k3.z, k4.z, enviro.z, knob.vel.z, knob.pos.z);
 }
 
-// The exact-type step's positions, one array per coordinate, and its free knobs, rebuilt from the
-// object at every step.
+// The exact-type step's work space, rebuilt from the object at every step: the positions, one
+// array per coordinate, the free knobs, and the list of knobs to touch.
 struct StepLanes {
     alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
     uint16_t freeMask[drapoKnobs / 16];
+    alignas(64) float list[drapoKnobs + 16];
 };
 StepLanes lanes;
 
@@ -97,7 +98,21 @@ inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 
             return drapo##pass##Sse2(job);              \
     }
 #endif
-bool runContacts(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Contacts, path, job) }
+void runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touches, path, job) }
+int runPositions(ktSimdPath path, const drapoStepJob& job, bool& finite) {
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            return drapoPositionsAvx512(job, finite);
+        case ktSimdAvx2:
+            return drapoPositionsAvx2(job, finite);
+#endif
+        case ktSimdScalar:
+            return drapoPositionsScalar(job, finite);
+        default:
+            return drapoPositionsSse2(job, finite);
+    }
+}
 void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
 void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
 #undef DRAPO_DISPATCH
@@ -117,11 +132,29 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updat
 // Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
 void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
-    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask};
-    const bool finiteDifferences = runContacts(path, job);
+    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
+                              s.list, 0};
+    // Contact: the listed knobs are tested in lanes; those that were pinned leave the free knobs and
+    // their new heights replace the copied ones. A coordinate the probe found not finite (a knob
+    // at -inf, say) stays counted even if its knob was lifted: that only sends the stage pass to
+    // the one-knob-at-a-time form, which is right for any state.
+    bool finiteDifferences = false;
+    const int below = runPositions(path, job, finiteDifferences);
+    if (below > 0) {
+        for (int n = below; n < below + 16; n++) s.list[n] = s.list[below - 1];
+        drapoStepJob touches = job;
+        touches.count = below;
+        runTouches(path, touches);
+        for (int n = 0; n < below; n++) {
+            const int k = static_cast<int>(s.list[n]);
+            job.pz[k] = app.thread[k].pos.z;
+            if (app.thread[k].on_surf) s.freeMask[k >> 4] &= static_cast<uint16_t>(~(1 << (k & 15)));
+        }
+    }
     app.i = drapoKnobs;
-    int lastFree = drapoKnobs - 1;
-    while (lastFree >= 0 && !isFree(s.freeMask, lastFree)) lastFree--;
+    int lastFree = -1;
+    for (int g = drapoKnobs / 16 - 1; g >= 0 && lastFree < 0; g--)
+        if (s.freeMask[g] != 0) lastFree = 16 * g + 31 - __builtin_clz(static_cast<unsigned>(s.freeMask[g]));
     if (lastFree < 0) return;
 
     if (finiteDifferences && finite(app.del1) && finite(app.del2) && finite(app.del3) && finite(app.del4)) {
@@ -162,16 +195,6 @@ void stepExact(drapoApp& app, ktSimdPath path) {
 }
 
 }  // namespace
-
-void drapoTouch(drapoApp& app, int k) {
-    clothknob& knob = app.thread[k];
-    const float height = app.drapoApp::surface(knob.pos.x, knob.pos.y);
-    if (height > knob.pos.z) {
-        knob.pos.z = height;
-        knob.on_surf = true;
-        knob.vel.z = 0.0f;
-    }
-}
 
 void drapoStepOn(drapoApp& app, ktSimdPath path) {
     const ktSimdPath best = ktSimdBest();

@@ -4,11 +4,8 @@
 // in degrees; the sphere angles are in radians.
 #include <GL/gl.h>
 
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-
 #include "demo/drapoApp.h"
+#include "demo/drapoMesh.h"
 #include "math/ktTransforms.h"
 
 void drapoApp::draw() {
@@ -25,46 +22,35 @@ void drapoApp::draw() {
 
 namespace {
 
-const double twoPi = 2.0 * 3.141592653589793;
-const double pi = 3.141592653589793;
-
-inline uint32_t bitsOf(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
-
-// Sine and cosine of a stored float angle, remembered per knob by the angle's bit pattern. A
-// knob's angles stay the same from frame to frame while its x or y does not move (the whole sheet
-// while it falls flat, every pinned knob for good), and the sine and cosine of the same float are
-// the same doubles, so a remembered pair is exactly what a new evaluation would give. The memo is
-// keyed by the bits alone, so it is right for any cloth, whichever object asks.
-struct AngleMemo {
-    uint32_t key;
-    bool valid;
-    double s;
-    double c;
-
-    void get(float angle, double& sine, double& cosine) {
-        const uint32_t bits = bitsOf(angle);
-        if (!valid || key != bits) {
-            s = std::sin(static_cast<double>(angle));
-            c = std::cos(static_cast<double>(angle));
-            key = bits;
-            valid = true;
-        }
-        sine = s;
-        cosine = c;
+struct AngleMemos {
+    drapoAngleMemo theta, phi;
+    AngleMemos() {
+        drapoForgetAngles(theta);
+        drapoForgetAngles(phi);
     }
-};
+} memos;
 
-const float green[4] = {0.0f, 1.0f, 0.0f, 1.0f};
-static_assert(sizeof(ktVec4f) == sizeof green, "ktVec4f must be four packed floats");
-
-AngleMemo thetaMemo[drapoKnobs];
-AngleMemo phiMemo[drapoKnobs];
+#ifndef KT_SIMD_WIDE
+#define KT_SIMD_WIDE 0
+#endif
 
 }  // namespace
+
+void drapoMeshOn(ktSimdPath path, const drapoMeshJob& job) {
+    const ktSimdPath best = ktSimdBest();
+    switch (path < best ? path : best) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            return drapoMeshAvx512(job);
+        case ktSimdAvx2:
+            return drapoMeshAvx2(job);
+#endif
+        case ktSimdScalar:
+            return drapoMeshScalar(job);
+        default:
+            return drapoMeshSse2(job);
+    }
+}
 
 // Sphere mapping: the cloth's x becomes the polar angle phi from the model's +z axis (x = -50 at the
 // pole, x = 50 at the opposite pole) and its y the azimuth theta (one turn per 100 units). The
@@ -79,24 +65,18 @@ void drapoApp::updateMesh() {
     ktMeshShape* mesh = blanky;
     const bool direct = mesh->M == drapoSide && mesh->listLength >= drapoKnobs && mesh->enableVertexColors &&
                         mesh->vertexList != nullptr && mesh->colorList != nullptr;
-    ktVec3f* const vertices = mesh->vertexList;
-    ktVec4f* const colors = mesh->colorList;
-    for (int k = 0; k < drapoKnobs; k++) {
-        const ktVec3f pos = thread[k].pos;
-        const float r = -pos.z;
-        const float theta = static_cast<float>((50.0 + pos.y) * twoPi * 0.01);
-        const float phi = static_cast<float>((50.0 + pos.x) * pi * 0.01);
-        double sinPhi, cosPhi, sinTheta, cosTheta;
-        phiMemo[k].get(phi, sinPhi, cosPhi);
-        thetaMemo[k].get(theta, sinTheta, cosTheta);
-        const float x = static_cast<float>(r * sinPhi * sinTheta);
-        const float y = static_cast<float>(r * sinPhi * cosTheta);
-        const float z = static_cast<float>(r * cosPhi);
-        if (direct) {
-            // A colour that is already this green, bit for bit, is left as it is.
-            if (std::memcmp(&colors[k], green, sizeof green) != 0) colors[k].set(0.0f, 1.0f, 0.0f, 1.0f);
-            vertices[k].set(x, y, z);
-        } else {
+    if (direct) {
+        const drapoMeshJob job = {thread, mesh->vertexList, mesh->colorList, &memos.theta, &memos.phi};
+        drapoMeshOn(ktSimdPathInUse(), job);
+    } else {
+        for (int k = 0; k < drapoKnobs; k++) {
+            const ktVec3f pos = thread[k].pos;
+            const float r = -pos.z;
+            double sinPhi, cosPhi, sinTheta, cosTheta;
+            drapoSineCosine(memos.phi, k, drapoPhi(pos.x), sinPhi, cosPhi);
+            drapoSineCosine(memos.theta, k, drapoTheta(pos.y), sinTheta, cosTheta);
+            float x, y, z;
+            drapoSpherePoint(r, sinPhi, cosPhi, sinTheta, cosTheta, x, y, z);
             i = k;
             m = k % drapoSide;
             n = k / drapoSide;

@@ -1,9 +1,10 @@
 // The exact-type step's wide passes: what the dynamics hand a kernel, and the kernels per
-// instruction set. Lane l of a group holds knob k + l. The contact pass copies the positions into
-// one array per coordinate (index k at [k]) with drapoStepPad readable entries before index 0 and
-// after index drapoKnobs - 1, so that every neighbour load stays in bounds (the lanes that read
-// them are absent neighbours and never use the values), and marks the free knobs in freeMask: bit
-// l of entry g is knob 16 g + l.
+// instruction set. Lane l of a group holds knob k + l, except in the touch pass. The positions pass
+// copies the positions into one array per coordinate (index k at [k]) with drapoStepPad readable
+// entries before index 0 and after index drapoKnobs - 1, so that every neighbour load stays in
+// bounds (the lanes that read them are absent neighbours and never use the values); it marks the
+// free knobs in freeMask (bit l of entry g is knob 16 g + l) and lists those below the terrain's
+// top, which the touch pass then tests, gathering their positions.
 #ifndef KT_DEMO_DRAPOSTEP_H
 #define KT_DEMO_DRAPOSTEP_H
 
@@ -16,33 +17,30 @@ const int drapoStepPad = 128;
 
 struct drapoStepJob {
     drapoApp* app;
-    float* px;           // positions after the contact pass (padded); the update moves them
+    float* px;           // positions after the contact tests (padded); the update moves them
     float* py;
     float* pz;
-    uint16_t* freeMask;  // free knobs after the contact pass
+    uint16_t* freeMask;  // free knobs after the contact tests
+    float* list;         // the knobs to touch, as floats, the last repeated up to a whole group
+    int count;           // the number of knobs listed
 };
 
-// Contact pass: pins the knobs that reached the terrain (through drapoTouch), fills px, py, pz and
-// freeMask, and returns whether every coordinate is finite and at most half the float range, so
-// that every difference between knobs is finite.
-bool drapoContactsScalar(const drapoStepJob& job);
-bool drapoContactsSse2(const drapoStepJob& job);
-bool drapoContactsAvx2(const drapoStepJob& job);
-bool drapoContactsAvx512(const drapoStepJob& job);
-// Stage pass: the spring increment of every free knob into k1 ... k4. Only for finite differences
-// and finite scratch vectors: an absent spring's term is then 0.
-void drapoStagesScalar(const drapoStepJob& job);
-void drapoStagesSse2(const drapoStepJob& job);
-void drapoStagesAvx2(const drapoStepJob& job);
-void drapoStagesAvx512(const drapoStepJob& job);
-// Update pass: velocity and position of every free knob from k1 and enviro.
-void drapoUpdatesScalar(const drapoStepJob& job);
-void drapoUpdatesSse2(const drapoStepJob& job);
-void drapoUpdatesAvx2(const drapoStepJob& job);
-void drapoUpdatesAvx512(const drapoStepJob& job);
-
-// The contact test of free knob k below the terrain's top, as the straightforward pass makes it.
-void drapoTouch(drapoApp& app, int k);
+// Positions: fills px, py, pz, freeMask and the list, returns the number listed and sets `finite`
+// to whether every coordinate is finite and at most half the float range, so that every
+// difference between knobs is finite. Touches: the contact tests of the listed knobs. Stages: the
+// spring increment of every free knob into k1 ... k4, only for finite differences and finite
+// scratch vectors (an absent spring's term is then 0). Updates: velocity and position of every
+// free knob from k1 and enviro.
+#define DRAPO_STEP_DECLARE(S)                                     \
+    int drapoPositions##S(const drapoStepJob& job, bool& finite); \
+    void drapoTouches##S(const drapoStepJob& job);                \
+    void drapoStages##S(const drapoStepJob& job);                 \
+    void drapoUpdates##S(const drapoStepJob& job);
+DRAPO_STEP_DECLARE(Scalar)
+DRAPO_STEP_DECLARE(Sse2)
+DRAPO_STEP_DECLARE(Avx2)
+DRAPO_STEP_DECLARE(Avx512)
+#undef DRAPO_STEP_DECLARE
 
 // The exact-type step of `app` on `path` (capped at ktSimdBest()), whatever the object's type and
 // the path in use: for the tests that compare every path with the straightforward step.

@@ -2,6 +2,4 @@
 #include "math/ktLanesAvx2.h"
 #include "demo/drapoStepKernel.h"
 
-bool drapoContactsAvx2(const drapoStepJob& job) { return drapoContactLanes<ktFloat8>(job); }
-void drapoStagesAvx2(const drapoStepJob& job) { drapoStageLanes<ktFloat8>(job); }
-void drapoUpdatesAvx2(const drapoStepJob& job) { drapoUpdateLanes<ktFloat8>(job); }
+DRAPO_STEP_ENTRIES(Avx2, ktFloat8)

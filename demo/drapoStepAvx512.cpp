@@ -3,6 +3,4 @@
 #include "math/ktLanesAvx512.h"
 #include "demo/drapoStepKernel.h"
 
-bool drapoContactsAvx512(const drapoStepJob& job) { return drapoContactLanes<ktFloat16>(job); }
-void drapoStagesAvx512(const drapoStepJob& job) { drapoStageLanes<ktFloat16>(job); }
-void drapoUpdatesAvx512(const drapoStepJob& job) { drapoUpdateLanes<ktFloat16>(job); }
+DRAPO_STEP_ENTRIES(Avx512, ktFloat16)

@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "demo/drapoCloth.h"
+#include "demo/drapoRelief.h"
 #include "demo/drapoStep.h"
 #include "math/ktLanes.h"
 
@@ -45,11 +46,10 @@ template <int W>
 inline int drapoFreeBits(const uint16_t* mask, int k) {
     return (mask[k >> 4] >> (k & 15)) & ((1 << W) - 1);
 }
-template <int W>
-inline void drapoSetFreeBits(uint16_t* mask, int k, int bits) {
-    const int shift = k & 15, lanes = ((1 << W) - 1) << shift;
-    mask[k >> 4] = static_cast<uint16_t>((mask[k >> 4] & ~lanes) | (bits << shift));
-}
+
+// The knob moves are inlined wherever they are used: called out of line, their seven lanes would
+// pass through memory.
+#define KT_DRAPO_INLINE inline __attribute__((always_inline))
 
 // Moves between the knobs (seven floats each: pos, vel, then the pinned flag's word) and lanes.
 static_assert(sizeof(clothknob) == 7 * sizeof(float), "clothknob must be seven floats");
@@ -58,15 +58,15 @@ const int drapoKnobFloats = 7;
 // All seven floats of the knobs from p on, one per lane (f[6] is the flag's word, moved as bits),
 // and the pinned bits. Four knobs at a time are one 4 x 4 transpose of (pos, vel.x) and one of
 // (vel, flag word): moves only, no value changes.
-inline int drapoLoadKnobs(const clothknob* p, float (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, float (&f)[7]) {
     std::memcpy(f, p, sizeof f);
     return p->on_surf ? 1 : 0;
 }
-inline void drapoStoreKnobs(clothknob* p, const float (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const float (&f)[7], int free) {
     if (free) std::memcpy(reinterpret_cast<float*>(p), f, 6 * sizeof(float));
 }
 
-inline int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
 #if KT_LANES_SSE2
     __m128 a0 = _mm_loadu_ps(b), a1 = _mm_loadu_ps(b + 7), a2 = _mm_loadu_ps(b + 14), a3 = _mm_loadu_ps(b + 21);
@@ -85,7 +85,7 @@ inline int drapoLoadKnobs(const clothknob* p, ktFloat4 (&f)[7]) {
 }
 // Writes pos and vel (f[0 .. 5]) into the knobs whose bit is set in `free`; f[6] must be the
 // words that drapoLoadKnobs read, since a knob's last twelve bytes are written whole.
-inline void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
 #if KT_LANES_SSE2
     __m128 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
@@ -121,7 +121,7 @@ inline __m256 drapoKnobPair(const float* b, int l, int o) {
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(b + drapoKnobFloats * l + o)),
                                 _mm_loadu_ps(b + drapoKnobFloats * (l + 4) + o), 1);
 }
-inline int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
     __m256 a0 = drapoKnobPair(b, 0, 0), a1 = drapoKnobPair(b, 1, 0), a2 = drapoKnobPair(b, 2, 0),
            a3 = drapoKnobPair(b, 3, 0);
@@ -133,7 +133,7 @@ inline int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
     const __m256i flags = _mm256_and_si256(_mm256_castps_si256(c3), _mm256_set1_epi32(0xff));
     return ~_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(flags, _mm256_setzero_si256()))) & 0xff;
 }
-inline void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
     __m256 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
     __m256 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
@@ -167,7 +167,7 @@ inline __m512 drapoKnobQuad(const float* b, int l, int o) {
     r = _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 8) + o), 2);
     return _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 12) + o), 3);
 }
-inline int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
+KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
     __m512 a0 = drapoKnobQuad(b, 0, 0), a1 = drapoKnobQuad(b, 1, 0), a2 = drapoKnobQuad(b, 2, 0),
            a3 = drapoKnobQuad(b, 3, 0);
@@ -178,64 +178,55 @@ inline int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
     f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
     return _mm512_test_epi32_mask(_mm512_castps_si512(c3), _mm512_set1_epi32(0xff));
 }
-inline void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
-    float* b = reinterpret_cast<float*>(p);
-    __m512 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
-    __m512 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
-    drapoTranspose(a0, a1, a2, a3);
-    drapoTranspose(c0, c1, c2, c3);
-    const __m512 a[4] = {a0, a1, a2, a3}, c[4] = {c0, c1, c2, c3};
-    for (int l = 0; l < 16; l++) {
+// Knobs 4 Q .. 4 Q + 3 of the group from register lane Q of the transposed rows.
+template <int Q>
+KT_DRAPO_INLINE void drapoStoreQuarter(float* b, const __m512 (&a)[4], const __m512 (&c)[4], int free) {
+    for (int r = 0; r < 4; r++) {
+        const int l = 4 * Q + r;
         if (!(free & (1 << l))) continue;
-        __m128 cl, al;
-        switch (l >> 2) {
-            case 0:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 0), al = _mm512_extractf32x4_ps(a[l & 3], 0);
-                break;
-            case 1:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 1), al = _mm512_extractf32x4_ps(a[l & 3], 1);
-                break;
-            case 2:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 2), al = _mm512_extractf32x4_ps(a[l & 3], 2);
-                break;
-            default:
-                cl = _mm512_extractf32x4_ps(c[l & 3], 3), al = _mm512_extractf32x4_ps(a[l & 3], 3);
-                break;
-        }
-        _mm_storeu_ps(b + drapoKnobFloats * l + 3, cl);
-        _mm_storeu_ps(b + drapoKnobFloats * l, al);
+        _mm_storeu_ps(b + drapoKnobFloats * l + 3, _mm512_extractf32x4_ps(c[r], Q));
+        _mm_storeu_ps(b + drapoKnobFloats * l, _mm512_extractf32x4_ps(a[r], Q));
     }
+}
+KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
+    float* b = reinterpret_cast<float*>(p);
+    __m512 a[4] = {f[0].v, f[1].v, f[2].v, f[3].v}, c[4] = {f[3].v, f[4].v, f[5].v, f[6].v};
+    drapoTranspose(a[0], a[1], a[2], a[3]);
+    drapoTranspose(c[0], c[1], c[2], c[3]);
+    drapoStoreQuarter<0>(b, a, c, free);
+    drapoStoreQuarter<1>(b, a, c, free);
+    drapoStoreQuarter<2>(b, a, c, free);
+    drapoStoreQuarter<3>(b, a, c, free);
 }
 #endif
 
-// Contact pass. A free knob below the terrain's top is tested one at a time (drapoTouch), then its
-// group is read again. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and
-// at most half the float range, NaN otherwise.
+// Positions pass: the positions of all knobs into px, py and pz, the free knobs into freeMask, and
+// the free knobs below the terrain's top (or at a NaN height) into the job's list; returns how many
+// were listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
+// half the float range, NaN otherwise.
 template <class L>
-bool drapoContactLanes(const drapoStepJob& job) {
+int drapoPositionLanes(const drapoStepJob& job, bool& finite) {
     constexpr int w = ktLaneWidth<L>::value;
     constexpr int all = (1 << w) - 1;
     const L zero(0.0f), top(drapoTerrainTop);
     L probe(0.0f);
-    clothknob* const thread = job.app->thread;
+    int below = 0;
+    const clothknob* const thread = job.app->thread;
     for (int k = 0; k < drapoKnobs; k += w) {
-        const clothknob* p = thread + k;
         L f[7];
-        int pinned = drapoLoadKnobs(p, f);
-        const int touch = ~pinned & ~drapoBits<L>(f[2] >= top) & all;
-        if (touch != 0) {
-            for (int l = 0; l < w; l++)
-                if (touch & (1 << l)) drapoTouch(*job.app, k + l);
-            pinned = drapoLoadKnobs(p, f);
-        }
+        const int free = ~drapoLoadKnobs(thread + k, f) & all;
         const L x = f[0], y = f[1], z = f[2];
         ktStore(job.px + k, x);
         ktStore(job.py + k, y);
         ktStore(job.pz + k, z);
-        drapoSetFreeBits<w>(job.freeMask, k, ~pinned & all);
+        const int shift = k & 15, lanes = all << shift;
+        job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
+        for (int low = free & ~drapoBits<L>(z >= top); low != 0; low &= low - 1)
+            job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(low)));
         probe = probe + (((x + x) * zero + (y + y) * zero) + (z + z) * zero);
     }
-    return drapoBits<L>(probe == probe) == all;
+    finite = drapoBits<L>(probe == probe) == all;
+    return below;
 }
 
 // All lanes of a mask, or all lanes where `present` holds.
@@ -323,6 +314,40 @@ void drapoUpdateLanes(const drapoStepJob& job) {
         drapoStoreKnobs(app.thread + k, f, free);
     }
 }
+
+// Contact tests of the listed knobs (free knobs below the terrain's top), as the straightforward
+// pass makes them: a knob strictly below the terrain is lifted onto it and pinned.
+template <class L>
+void drapoTouchLanes(const drapoStepJob& job) {
+    constexpr int w = ktLaneWidth<L>::value;
+    const L zero(0.0f), stride(static_cast<float>(drapoKnobFloats));
+    const float* const t = reinterpret_cast<const float*>(job.app->thread);
+    for (int j = 0; j < job.count; j += w) {
+        const L at = ktLoad<L>(job.list + j) * stride;
+        const auto every = at == at;
+        const L z = ktGatherWhere(every, zero, t + 2, at);
+        const L height = drapoRelief(ktGatherWhere(every, zero, t, at), ktGatherWhere(every, zero, t + 1, at));
+        const int n = job.count - j < w ? job.count - j : w;
+        const int lift = ktMaskBits(z < height) & ((1 << n) - 1);
+        if (lift == 0) continue;
+        alignas(64) float heights[16];
+        ktStore(heights, height);
+        for (int l = 0; l < n; l++) {
+            if (!(lift & (1 << l))) continue;
+            clothknob& knob = job.app->thread[static_cast<int>(job.list[j + l])];
+            knob.pos.z = heights[l];
+            knob.on_surf = true;
+            knob.vel.z = 0.0f;
+        }
+    }
+}
+
+// The entry points of one instruction set (suffix S, lane type L).
+#define DRAPO_STEP_ENTRIES(S, L)                                                                              \
+    int drapoPositions##S(const drapoStepJob& job, bool& finite) { return drapoPositionLanes<L>(job, finite); } \
+    void drapoTouches##S(const drapoStepJob& job) { drapoTouchLanes<L>(job); }                                 \
+    void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                                  \
+    void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }
 
 }  // namespace
 

@@ -2,9 +2,5 @@
 // knobs for the scalar path.
 #include "demo/drapoStepKernel.h"
 
-bool drapoContactsScalar(const drapoStepJob& job) { return drapoContactLanes<float>(job); }
-void drapoStagesScalar(const drapoStepJob& job) { drapoStageLanes<float>(job); }
-void drapoUpdatesScalar(const drapoStepJob& job) { drapoUpdateLanes<float>(job); }
-bool drapoContactsSse2(const drapoStepJob& job) { return drapoContactLanes<ktFloat4>(job); }
-void drapoStagesSse2(const drapoStepJob& job) { drapoStageLanes<ktFloat4>(job); }
-void drapoUpdatesSse2(const drapoStepJob& job) { drapoUpdateLanes<ktFloat4>(job); }
+DRAPO_STEP_ENTRIES(Scalar, float)
+DRAPO_STEP_ENTRIES(Sse2, ktFloat4)

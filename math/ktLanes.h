@@ -58,6 +58,7 @@ struct ktDouble4 {
     ktDouble4() = default;
     ktDouble4(__m128d l, __m128d h) : lo(l), hi(h) {}
     explicit ktDouble4(double s) : lo(_mm_set1_pd(s)), hi(lo) {}
+    static ktDouble4 load(const double* p) { return ktDouble4(_mm_loadu_pd(p), _mm_loadu_pd(p + 2)); }
 };
 
 struct ktFloat4 {
@@ -92,6 +93,10 @@ inline ktFloat4 ktSelect(ktMask4 m, ktFloat4 a, ktFloat4 b) {
 }
 // Bit l set where the mask holds in lane l.
 inline int ktMaskBits(ktMask4 m) { return _mm_movemask_ps(m.v); }
+// Lanes whose bit patterns are equal (unlike ==, -0 differs from +0 and a NaN can match itself).
+inline ktMask4 ktSameBits(ktFloat4 a, ktFloat4 b) {
+    return ktMask4{_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(a.v), _mm_castps_si128(b.v)))};
+}
 inline ktFloat4 ktSqrt(ktFloat4 a) { return ktFloat4(_mm_sqrt_ps(a.v)); }
 
 inline ktDouble4 operator+(ktDouble4 a, ktDouble4 b) {
@@ -211,6 +216,11 @@ inline ktFloat4 ktSelect(ktMask4 m, ktFloat4 a, ktFloat4 b) {
     return r;
 }
 inline int ktMaskBits(ktMask4 m) { return m.v[0] | m.v[1] << 1 | m.v[2] << 2 | m.v[3] << 3; }
+inline ktMask4 ktSameBits(ktFloat4 a, ktFloat4 b) {
+    ktMask4 m;
+    for (int l = 0; l < 4; l++) m.v[l] = std::memcmp(&a.v[l], &b.v[l], sizeof(float)) == 0;
+    return m;
+}
 inline ktFloat4 ktSqrt(ktFloat4 a) {
     return ktLanewise<ktFloat4>(a, a, [](float p, float) { return ::ktSqrt(p); });
 }
@@ -241,8 +251,25 @@ inline void ktStoreVertices(ktVec3f* v, ktFloat4 x, ktFloat4 y, ktFloat4 z) {
 
 inline void ktLoadInts(const int* p, ktFloat4& out) { out = ktFloat4::fromInts(p); }
 
+// Scattered floats: lane l is base[index[l]] where the mask holds and fallback's lane elsewhere, so
+// an absent neighbour's address is never read. index holds whole numbers (below 2^24) as floats.
+inline ktFloat4 ktGatherWhere(ktMask4 mask, ktFloat4 fallback, const float* base, ktFloat4 index) {
+    alignas(16) float lanes[4], at[4];
+    fallback.store(lanes);
+    index.store(at);
+    const int bits = ktMaskBits(mask);
+    for (int l = 0; l < 4; l++)
+        if (bits & (1 << l)) lanes[l] = base[static_cast<int>(at[l])];
+    return ktFloat4::load(lanes);
+}
+
 // The scalar forms of the moves, so that a loop over L = float needs no special case.
 inline void ktLoadInts(const int* p, float& out) { out = static_cast<float>(*p); }
+inline int ktMaskBits(bool m) { return m ? 1 : 0; }
+inline bool ktSameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline float ktGatherWhere(bool mask, float fallback, const float* base, float index) {
+    return mask ? base[static_cast<int>(index)] : fallback;
+}
 inline void ktLoadVertices(const ktVec3f* v, float& x, float& y, float& z) {
     x = v->x;
     y = v->y;
@@ -263,6 +290,15 @@ inline L ktLoad(const float* p) {
 }
 template <>
 inline float ktLoad<float>(const float* p) {
+    return *p;
+}
+// Consecutive doubles, one per lane of a double lane type, and for double a single value.
+template <class D>
+inline D ktLoadDoubles(const double* p) {
+    return D::load(p);
+}
+template <>
+inline double ktLoadDoubles<double>(const double* p) {
     return *p;
 }
 template <class L>

@@ -28,6 +28,7 @@ struct ktDouble8 {
     ktDouble8() = default;
     ktDouble8(__m256d l, __m256d h) : lo(l), hi(h) {}
     explicit ktDouble8(double s) : lo(_mm256_set1_pd(s)), hi(lo) {}
+    static ktDouble8 load(const double* p) { return ktDouble8(_mm256_loadu_pd(p), _mm256_loadu_pd(p + 4)); }
 };
 
 struct ktFloat8 {
@@ -79,7 +80,13 @@ inline ktFloat8 ktNarrow(ktDouble8 a) {
     return ktFloat8(ktFloat4(_mm256_cvtpd_ps(a.lo)), ktFloat4(_mm256_cvtpd_ps(a.hi)));
 }
 
+inline ktMask8 ktSameBits(ktFloat8 a, ktFloat8 b) {
+    return ktMask8{_mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_castps_si256(a.v), _mm256_castps_si256(b.v)))};
+}
 inline void ktLoadInts(const int* p, ktFloat8& out) { out = ktFloat8::fromInts(p); }
+inline ktFloat8 ktGatherWhere(ktMask8 mask, ktFloat8 fallback, const float* base, ktFloat8 index) {
+    return ktFloat8(_mm256_mask_i32gather_ps(fallback.v, base, _mm256_cvttps_epi32(index.v), mask.v, 4));
+}
 
 // Eight packed vertices: two groups of four, each moved with ktFloat4's shuffles.
 inline void ktLoadVertices(const ktVec3f* v, ktFloat8& x, ktFloat8& y, ktFloat8& z) {

@@ -36,6 +36,7 @@ struct ktDouble16 {
     ktDouble16() = default;
     ktDouble16(__m512d l, __m512d h) : lo(l), hi(h) {}
     explicit ktDouble16(double s) : lo(_mm512_set1_pd(s)), hi(lo) {}
+    static ktDouble16 load(const double* p) { return ktDouble16(_mm512_loadu_pd(p), _mm512_loadu_pd(p + 8)); }
 };
 
 struct ktFloat16 {
@@ -110,7 +111,13 @@ inline ktFloat16 ktNarrow(ktDouble16 a) {
     return ktFloat16::fromHalves(_mm512_cvtpd_ps(a.lo), _mm512_cvtpd_ps(a.hi));
 }
 
+inline ktMask16 ktSameBits(ktFloat16 a, ktFloat16 b) {
+    return ktMask16{_mm512_cmpeq_epi32_mask(_mm512_castps_si512(a.v), _mm512_castps_si512(b.v))};
+}
 inline void ktLoadInts(const int* p, ktFloat16& out) { out = ktFloat16::fromInts(p); }
+inline ktFloat16 ktGatherWhere(ktMask16 mask, ktFloat16 fallback, const float* base, ktFloat16 index) {
+    return ktFloat16(_mm512_mask_i32gather_ps(fallback.v, mask.v, _mm512_cvttps_epi32(index.v), base, 4));
+}
 
 // Sixteen packed vertices: four groups of four, each moved with ktFloat4's shuffles.
 inline void ktLoadVertices(const ktVec3f* v, ktFloat16& x, ktFloat16& y, ktFloat16& z) {

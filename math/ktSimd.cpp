@@ -63,7 +63,9 @@ ktSimdPath ktSimdBest() {
 #if !defined(__x86_64__) || defined(KT_LANES_PLAIN)
     return ktSimdScalar;
 #elif KT_SIMD_WIDE
-    return widestSupported();
+    // Asked once: the processor does not change, and cpuid is slow (a virtual machine traps it).
+    static const ktSimdPath widest = widestSupported();
+    return widest;
 #else
     return ktSimdSse2;  // every x86-64 processor has SSE2
 #endif

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "demo/drapoMesh.h"
+#include "support/ktShapeReference.h"
 #include "support/ktTestCloth.h"
 
 namespace {
@@ -52,6 +57,44 @@ TEST(DrapoMesh, EveryKnobDrivesItsOwnGreenVertexAtItsRadius) {
     EXPECT_EQ(app->i, drapoKnobs);
     EXPECT_EQ(app->m, 99);
     EXPECT_EQ(app->n, 99);
+}
+
+// The pass on every instruction set this machine runs against the scalar pass, from a draping
+// cloth with knobs sent to NaN, infinity, -0 or far away and colours that are not quite green, and
+// again after some knobs moved (remembered and new angles mixed in one group).
+TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    auto start = makeCloth();
+    for (int s = 0; s < 150; s++) start->step();
+    clothknob* t = start->thread;
+    t[17].pos.x = nan, t[230].pos.y = -inf, t[231].pos.set(-0.0f, -0.0f, -0.0f), t[5000].pos.x = 3e38f;
+    t[9999].pos.z = nan;
+    ktVec4f* c = start->blanky->colorList;
+    c[40].set(0, 1, 0, 0.5f), c[41].set(-0.0f, 1, 0, 1), c[42].set(0, 1, 0, nan), c[99].set(0, 1, 0, 1);
+    std::vector<ktVec3f> expected[2];
+    std::vector<ktVec4f> expectedColors[2];
+    for (int p = ktSimdScalar; p <= ktSimdBest(); p++) {
+        SCOPED_TRACE(ktSimdName(static_cast<ktSimdPath>(p)));
+        std::vector<clothknob> knobs(start->thread, start->thread + drapoKnobs);
+        std::vector<ktVec3f> vertices(drapoKnobs);
+        std::vector<ktVec4f> colors(c, c + drapoKnobs);
+        std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
+        drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
+        const drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1]};
+        for (int pass = 0; pass < 2; pass++) {
+            if (pass == 1)
+                for (int k = 500; k < 530; k += 3) knobs[k].pos.y += 0.5f;
+            drapoMeshOn(static_cast<ktSimdPath>(p), job);
+            if (p == ktSimdScalar) {
+                expected[pass] = vertices, expectedColors[pass] = colors;
+                continue;
+            }
+            for (int k = 0; k < drapoKnobs; k++) {
+                ASSERT_TRUE(ktSameBits(vertices[k], expected[pass][k])) << "pass " << pass << ", knob " << k;
+                ASSERT_EQ(std::memcmp(&colors[k], &expectedColors[pass][k], sizeof(ktVec4f)), 0) << k;
+            }
+        }
+    }
 }
 
 }  // namespace

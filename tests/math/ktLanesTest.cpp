@@ -75,4 +75,19 @@ TEST(Lanes, NegationFlipsOnlyTheSignBit) {
     for (int l = 0; l < 4; l++) EXPECT_EQ(bitsOf(got[l]), bitsOf(x[l]) ^ 0x80000000u) << l;
 }
 
+// Bit-pattern equality tells -0 from +0 and matches a NaN with itself; a masked gather reads only
+// where its mask holds (lane 1's index lies far outside the array); doubles load in lane order.
+TEST(Lanes, SameBitsMaskedGatherAndDoubleLoads) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float a[4] = {0.0f, nan, 1.0f, 2.0f}, b[4] = {-0.0f, nan, 1.0f, 3.0f};
+    EXPECT_EQ(ktMaskBits(ktSameBits(ktFloat4::load(a), ktFloat4::load(b))), 0x6);
+    const float base[3] = {10.0f, 20.0f, 30.0f}, index[4] = {2.0f, 1e6f, 0.0f, 1.0f};
+    const float fallback[4] = {-1.0f, -2.0f, -3.0f, -4.0f}, gathered[4] = {30.0f, -2.0f, 10.0f, 20.0f};
+    const ktFloat4 at = ktFloat4::load(index);
+    expectLanes("gather", ktGatherWhere(at < ktFloat4(3.0f), ktFloat4::load(fallback), base, at), gathered);
+    const double d[4] = {0.1, -2.5, 1e300, 3.0};
+    const float narrowed[4] = {0.1f, -2.5f, std::numeric_limits<float>::infinity(), 3.0f};
+    expectLanes("double load", ktNarrow(ktLoadDoubles<ktDouble4>(d)), narrowed);
+}
+
 }  // namespace

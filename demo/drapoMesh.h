@@ -1,0 +1,92 @@
+// The mesh pass's parts shared by its scalar code and its kernels: the sphere mapping's constants,
+// the per-knob angle memo and what the pass hands a kernel. Functions have internal linkage, so
+// that kernels compiled for a wider instruction set keep their own copies (see math/ktLanes.h).
+#ifndef KT_DEMO_DRAPOMESH_H
+#define KT_DEMO_DRAPOMESH_H
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "demo/drapoApp.h"
+#include "math/ktFormulas.h"
+#include "math/ktSimd.h"
+
+// Sines and cosines of stored float angles, remembered per knob by the angle's bit pattern (kept
+// as a float). The sine and cosine of the same float are the same doubles, so a remembered pair is
+// exactly what a new evaluation would give, whichever object asks. Every entry holds a correct
+// pair from the start: that of the angle 0 (see drapoForgetAngles).
+struct drapoAngleMemo {
+    alignas(64) float key[drapoKnobs];
+    alignas(64) double s[drapoKnobs];
+    alignas(64) double c[drapoKnobs];
+};
+
+// A mesh of 100 columns with room for every knob and per-vertex colours, written directly.
+struct drapoMeshJob {
+    const clothknob* thread;
+    ktVec3f* vertices;
+    ktVec4f* colors;
+    drapoAngleMemo* thetaMemo;
+    drapoAngleMemo* phiMemo;
+};
+
+// Writes every knob, wrapped onto the sphere and coloured green, into the job's mesh.
+void drapoMeshScalar(const drapoMeshJob& job);
+void drapoMeshSse2(const drapoMeshJob& job);
+void drapoMeshAvx2(const drapoMeshJob& job);
+void drapoMeshAvx512(const drapoMeshJob& job);
+// The pass on `path`, capped at ktSimdBest(): updateMesh's own call, and the tests'.
+void drapoMeshOn(ktSimdPath path, const drapoMeshJob& job);
+
+namespace {
+
+const double drapoTwoPi = 2.0 * 3.141592653589793;
+const double drapoPi = 3.141592653589793;
+const float drapoGreen[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+
+inline uint32_t drapoBitsOf(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+// The sphere mapping, written once over float or a lane type L: a knob's x becomes the polar angle
+// phi and its y the azimuth theta, both formed in double and stored as floats.
+template <class L>
+inline L drapoTheta(L y) {
+    using D = decltype(ktWiden(y));
+    return ktNarrow((ktWiden(y) + D(50.0)) * D(drapoTwoPi) * D(0.01));
+}
+template <class L>
+inline L drapoPhi(L x) {
+    using D = decltype(ktWiden(x));
+    return ktNarrow((ktWiden(x) + D(50.0)) * D(drapoPi) * D(0.01));
+}
+// The vertex at radius r (the negated height) opposite to (theta, phi), the products in double.
+template <class L, class D>
+inline void drapoSpherePoint(L r, D sinPhi, D cosPhi, D sinTheta, D cosTheta, L& x, L& y, L& z) {
+    const D rd = ktWiden(r);
+    x = ktNarrow(rd * sinPhi * sinTheta);
+    y = ktNarrow(rd * sinPhi * cosTheta);
+    z = ktNarrow(rd * cosPhi);
+}
+
+inline void drapoForgetAngles(drapoAngleMemo& memo) {
+    for (int k = 0; k < drapoKnobs; k++) memo.key[k] = 0.0f, memo.s[k] = std::sin(0.0), memo.c[k] = std::cos(0.0);
+}
+
+// Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle.
+inline void drapoSineCosine(drapoAngleMemo& memo, int k, float angle, double& sine, double& cosine) {
+    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle)) {
+        memo.s[k] = std::sin(static_cast<double>(angle));
+        memo.c[k] = std::cos(static_cast<double>(angle));
+        memo.key[k] = angle;
+    }
+    sine = memo.s[k];
+    cosine = memo.c[k];
+}
+
+}  // namespace
+
+#endif
