@@ -4,9 +4,9 @@
 // free knobs, all from the same positions) and update (velocity, damping, position).
 //
 // The arithmetic of a knob is written once in demo/drapoCloth.h. For an object of exactly type
-// drapoApp (whose rungef and surface are known) the step runs the stage and update passes over
-// lanes of knobs on the instruction set chosen at run time (demo/drapoStepKernel.h) and skips work
-// whose outcome is known: see stepExact.
+// drapoApp (whose rungef and surface are known) the step runs the contact tests, the stage and the
+// update passes over lanes of knobs on the instruction set chosen at run time
+// (demo/drapoStepKernel.h) and skips work whose outcome is known: see stepExact.
 #include <typeinfo>
 
 #include "demo/drapoCloth.h"
@@ -117,8 +117,8 @@ void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages
 void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updates, path, job) }
 #undef DRAPO_DISPATCH
 
-// The same step for an object of exactly type drapoApp, where rungef and surface are this file's
-// and drapoTerrain.cpp's own. What it skips cannot change a result:
+// The same step for an object of exactly type drapoApp, where rungef is this file's own and surface
+// the relief of demo/drapoRelief.h. What it skips cannot change a result:
 // - a pinned knob lies exactly at its terrain height (its x and y never change after pinning), so
 //   its contact test is false and needs no terrain evaluation;
 // - the terrain is at most 5 high, so a knob at or above 5 is not in contact either;
