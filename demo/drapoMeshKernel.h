@@ -41,8 +41,8 @@ inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cos
             drapoSineCosine(memo, k + l, angles[l], unused, unused);
         }
     }
-    sine = ktLoadDoubles<D>(memo.s + k);
-    cosine = ktLoadDoubles<D>(memo.c + k);
+    sine = ktLoad<D>(memo.s + k);
+    cosine = ktLoad<D>(memo.c + k);
 }
 
 // The group of w knobs from k on, in column c of its row.
@@ -62,7 +62,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int k
     } else if (drapoAllLanes<L>(ktSameBits(theta, L(near.thetaKey))) &&
         drapoAllLanes<L>(ktSameBits(phi, ktLoad<L>(near.phiKey + c)))) {
         sinTheta = D(near.thetaSin), cosTheta = D(near.thetaCos);
-        sinPhi = ktLoadDoubles<D>(near.phiSin + c), cosPhi = ktLoadDoubles<D>(near.phiCos + c);
+        sinPhi = ktLoad<D>(near.phiSin + c), cosPhi = ktLoad<D>(near.phiCos + c);
     } else {
         drapoMemoPairs(*job.thetaMemo, k, theta, sinTheta, cosTheta);
         drapoMemoPairs(*job.phiMemo, k, phi, sinPhi, cosPhi);

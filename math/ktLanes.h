@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "math/ktFormulas.h"
 #include "math/ktVec3f.h"
@@ -283,23 +284,15 @@ inline void ktStoreVertices(ktVec3f* v, float x, float y, float z) {
     v->z = z;
 }
 
-// Consecutive floats, one per lane: L::load and store, and for float a single value.
-template <class L>
-inline L ktLoad(const float* p) {
-    return L::load(p);
-}
-template <>
-inline float ktLoad<float>(const float* p) {
-    return *p;
-}
-// Consecutive doubles, one per lane of a double lane type, and for double a single value.
-template <class D>
-inline D ktLoadDoubles(const double* p) {
-    return D::load(p);
-}
-template <>
-inline double ktLoadDoubles<double>(const double* p) {
-    return *p;
+// Consecutive values (floats, or doubles for a double lane type), one per lane: L::load and store,
+// and for a plain float or double the single value.
+template <class L, class T>
+inline L ktLoad(const T* p) {
+    if constexpr (std::is_arithmetic<L>::value) {
+        return *p;
+    } else {
+        return L::load(p);
+    }
 }
 template <class L>
 inline void ktStore(float* p, L v) {

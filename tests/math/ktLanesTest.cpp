@@ -87,7 +87,7 @@ TEST(Lanes, SameBitsMaskedGatherAndDoubleLoads) {
     expectLanes("gather", ktGatherWhere(at < ktFloat4(3.0f), ktFloat4::load(fallback), base, at), gathered);
     const double d[4] = {0.1, -2.5, 1e300, 3.0};
     const float narrowed[4] = {0.1f, -2.5f, std::numeric_limits<float>::infinity(), 3.0f};
-    expectLanes("double load", ktNarrow(ktLoadDoubles<ktDouble4>(d)), narrowed);
+    expectLanes("double load", ktNarrow(ktLoad<ktDouble4>(d)), narrowed);
 }
 
 }  // namespace
