@@ -237,7 +237,8 @@ inline bool drapoAllWhere(M present, L value, L target) {
 
 // Stage pass. The springs of the grid's border are absent: their term is 0, as the straightforward
 // pass computes it from the absent side's finite scratch vector times 0. A side whose springs in
-// all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no division.
+// all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no division, and
+// one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root either.
 template <class L>
 void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
@@ -259,7 +260,12 @@ void drapoStageLanes(const drapoStepJob& job) {
             const L dx = ktLoad<L>(job.px + k + offset) - hx;
             const L dy = ktLoad<L>(job.py + k + offset) - hy;
             const L dz = ktLoad<L>(job.pz + k + offset) - hz;
-            const L dist = ktLength(dx, dy, dz);
+            const L squared = ktSquaredLength(dx, dy, dz);
+            if (drapoAllWhere(present, squared, rest)) {
+                tx[s] = ty[s] = tz[s] = zero;
+                return;
+            }
+            const L dist = ktSqrt(squared);
             if (drapoAllWhere(present, dist, rest)) {
                 tx[s] = ty[s] = tz[s] = zero;
                 return;

@@ -88,19 +88,30 @@ inline ktFloat8 ktGatherWhere(ktMask8 mask, ktFloat8 fallback, const float* base
     return ktFloat8(_mm256_mask_i32gather_ps(fallback.v, base, _mm256_cvttps_epi32(index.v), mask.v, 4));
 }
 
-// Eight packed vertices: two groups of four, each moved with ktFloat4's shuffles.
+// Eight packed vertices are the 24 floats m0, m1, m2 (eight each): coordinate c of vertex l is
+// float 3 l + c, at register position (3 l + c) mod 8. Those positions differ between the three
+// registers for one coordinate (x at 0, 3, 6 of m0, at 1, 4, 7 of m1 and at 2, 5 of m2), so two
+// blends gather a coordinate into one register and one permutation puts it into vertex order; the
+// store runs the same steps backwards. Moves only: no value changes.
 inline void ktLoadVertices(const ktVec3f* v, ktFloat8& x, ktFloat8& y, ktFloat8& z) {
-    ktFloat4 x0, y0, z0, x1, y1, z1;
-    ktLoadVertices(v, x0, y0, z0);
-    ktLoadVertices(v + 4, x1, y1, z1);
-    x = ktFloat8(x0, x1);
-    y = ktFloat8(y0, y1);
-    z = ktFloat8(z0, z1);
+    const float* f = &v->x;
+    const __m256 m0 = _mm256_loadu_ps(f), m1 = _mm256_loadu_ps(f + 8), m2 = _mm256_loadu_ps(f + 16);
+    const __m256 bx = _mm256_blend_ps(_mm256_blend_ps(m0, m1, 0x92), m2, 0x24);
+    const __m256 by = _mm256_blend_ps(_mm256_blend_ps(m0, m1, 0x24), m2, 0x49);
+    const __m256 bz = _mm256_blend_ps(_mm256_blend_ps(m0, m1, 0x49), m2, 0x92);
+    x.v = _mm256_permutevar8x32_ps(bx, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+    y.v = _mm256_permutevar8x32_ps(by, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
+    z.v = _mm256_permutevar8x32_ps(bz, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
 }
 
 inline void ktStoreVertices(ktVec3f* v, ktFloat8 x, ktFloat8 y, ktFloat8 z) {
-    ktStoreVertices(v, x.low(), y.low(), z.low());
-    ktStoreVertices(v + 4, x.high(), y.high(), z.high());
+    float* f = &v->x;
+    const __m256 bx = _mm256_permutevar8x32_ps(x.v, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+    const __m256 by = _mm256_permutevar8x32_ps(y.v, _mm256_setr_epi32(5, 0, 3, 6, 1, 4, 7, 2));
+    const __m256 bz = _mm256_permutevar8x32_ps(z.v, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+    _mm256_storeu_ps(f, _mm256_blend_ps(_mm256_blend_ps(bx, by, 0x92), bz, 0x24));
+    _mm256_storeu_ps(f + 8, _mm256_blend_ps(_mm256_blend_ps(bx, by, 0x24), bz, 0x49));
+    _mm256_storeu_ps(f + 16, _mm256_blend_ps(_mm256_blend_ps(bx, by, 0x49), bz, 0x92));
 }
 
 }  // namespace

@@ -119,17 +119,30 @@ inline ktFloat16 ktGatherWhere(ktMask16 mask, ktFloat16 fallback, const float* b
     return ktFloat16(_mm512_mask_i32gather_ps(fallback.v, mask.v, _mm512_cvttps_epi32(index.v), base, 4));
 }
 
-// Sixteen packed vertices: four groups of four, each moved with ktFloat4's shuffles.
+// Sixteen packed vertices are the 48 floats m0, m1, m2 (sixteen each): coordinate c of vertex l
+// is float 3 l + c, at register position (3 l + c) mod 16, and as for eight vertices
+// (math/ktLanesAvx2.h) those positions differ between the registers for one coordinate: two
+// masked blends and one permutation per coordinate, each way. Moves only: no value changes.
+// Position sets: 0x9249 holds the positions p with p mod 3 = 0, 0x2492 those with 1, 0x4924 with 2.
 inline void ktLoadVertices(const ktVec3f* v, ktFloat16& x, ktFloat16& y, ktFloat16& z) {
-    ktFloat4 x4[4], y4[4], z4[4];
-    for (int q = 0; q < 4; q++) ktLoadVertices(v + 4 * q, x4[q], y4[q], z4[q]);
-    x = ktFloat16::fromQuarters(x4[0], x4[1], x4[2], x4[3]);
-    y = ktFloat16::fromQuarters(y4[0], y4[1], y4[2], y4[3]);
-    z = ktFloat16::fromQuarters(z4[0], z4[1], z4[2], z4[3]);
+    const float* f = &v->x;
+    const __m512 m0 = _mm512_loadu_ps(f), m1 = _mm512_loadu_ps(f + 16), m2 = _mm512_loadu_ps(f + 32);
+    const __m512 bx = _mm512_mask_blend_ps(0x2492, _mm512_mask_blend_ps(0x4924, m0, m1), m2);
+    const __m512 by = _mm512_mask_blend_ps(0x4924, _mm512_mask_blend_ps(0x9249, m0, m1), m2);
+    const __m512 bz = _mm512_mask_blend_ps(0x9249, _mm512_mask_blend_ps(0x2492, m0, m1), m2);
+    x.v = _mm512_permutexvar_ps(_mm512_setr_epi32(0, 3, 6, 9, 12, 15, 2, 5, 8, 11, 14, 1, 4, 7, 10, 13), bx);
+    y.v = _mm512_permutexvar_ps(_mm512_setr_epi32(1, 4, 7, 10, 13, 0, 3, 6, 9, 12, 15, 2, 5, 8, 11, 14), by);
+    z.v = _mm512_permutexvar_ps(_mm512_setr_epi32(2, 5, 8, 11, 14, 1, 4, 7, 10, 13, 0, 3, 6, 9, 12, 15), bz);
 }
 
 inline void ktStoreVertices(ktVec3f* v, ktFloat16 x, ktFloat16 y, ktFloat16 z) {
-    for (int q = 0; q < 4; q++) ktStoreVertices(v + 4 * q, x.quarter(q), y.quarter(q), z.quarter(q));
+    float* f = &v->x;
+    const __m512 bx = _mm512_permutexvar_ps(_mm512_setr_epi32(0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10, 5), x.v);
+    const __m512 by = _mm512_permutexvar_ps(_mm512_setr_epi32(5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10), y.v);
+    const __m512 bz = _mm512_permutexvar_ps(_mm512_setr_epi32(10, 5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15), z.v);
+    _mm512_storeu_ps(f, _mm512_mask_blend_ps(0x4924, _mm512_mask_blend_ps(0x2492, bx, by), bz));
+    _mm512_storeu_ps(f + 16, _mm512_mask_blend_ps(0x2492, _mm512_mask_blend_ps(0x9249, bx, by), bz));
+    _mm512_storeu_ps(f + 32, _mm512_mask_blend_ps(0x9249, _mm512_mask_blend_ps(0x4924, bx, by), bz));
 }
 
 }  // namespace
