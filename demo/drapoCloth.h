@@ -49,9 +49,8 @@ inline L drapoSpringIncrement(L t1, L t2, L t3, L t4, L& force) {
 /// gravity, up to rounding; the weighting is kept because it decides the bits.
 template <class L>
 inline void drapoUpdate(L k1, L k2, L k3, L k4, L gravity, L& vel, L& pos) {
-    const L d = (((ktDivideBy(k1, drapoOuterWeight) + ktDivideBy(k2, drapoInnerWeight)) +
-                  ktDivideBy(k3, drapoInnerWeight)) +
-                 ktDivideBy(k4, drapoOuterWeight)) +
+    const L d = (((k1 / L(drapoOuterWeight) + k2 / L(drapoInnerWeight)) + k3 / L(drapoInnerWeight)) +
+                 k4 / L(drapoOuterWeight)) +
                 gravity;
     vel = (vel + d) * L(drapoDamping);
     pos = pos + vel * L(drapoMoveStep);

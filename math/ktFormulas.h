@@ -19,7 +19,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <type_traits>
 
 static_assert(FLT_EVAL_METHOD == 0, "float arithmetic must be evaluated in float precision");
 
@@ -31,28 +30,6 @@ inline float ktSelect(bool take, float a, float b) { return take ? a : b; }
 inline double ktWiden(float v) { return static_cast<double>(v); }
 /// The double rounded to the nearest float, as static_cast rounds it.
 inline float ktNarrow(double v) { return static_cast<float>(v); }
-
-/// x / d for a divisor d known in advance, 1 <= |d| <= 2^20, with the bits of the float division.
-/// A lane type multiplies in double by r, the double nearest 1/d, and rounds once to float, which
-/// costs a fraction of a wide division. That is exact: write x = X 2^a and d = Y 2^b with 24-bit
-/// integers X and Y, and let m = M 2^c (M odd, 25 bits) be the midpoint between floats nearest to
-/// q = x / d. Then q - m = (X 2^a - M Y 2^(b+c)) / (Y 2^b) is not 0 (M Y has at least 25
-/// significant bits unless Y is a power of 2, when q is a float) and its numerator is a multiple of
-/// 2^min(a, b+c), so |q - m| > 2^-49 |m|, whereas x r, rounded to double, is within about
-/// 2^-52 |q| of q. So x r lies on q's side of every midpoint and rounds to the float nearest to q. For
-/// |x| < 2^-100 the quotient may be subnormal, where the midpoints have fewer bits (x / 6 can be
-/// one exactly); a group with such a lane divides.
-template <class L>
-inline L ktDivideBy(L x, float d) {
-    if constexpr (std::is_same<L, float>::value) {
-        return x / d;
-    } else {
-        using D = decltype(ktWiden(x));
-        const L limit(0x1p-100f), zero(0.0f);
-        if (ktMaskBits((x < limit) & (-limit < x) & ((x < zero) | (zero < x))) != 0) return x / L(d);
-        return ktNarrow(ktWiden(x) * D(1.0 / static_cast<double>(d)));
-    }
-}
 
 /// ((m0 x + m1 y) + m2 z) + m3: one row of an affine point transform (w = 1).
 template <class L>
