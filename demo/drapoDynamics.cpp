@@ -7,6 +7,7 @@
 // drapoApp (whose rungef and surface are known) the step runs the contact tests, the stage and the
 // update passes over lanes of knobs on the instruction set chosen at run time
 // (demo/drapoStepKernel.h) and skips work whose outcome is known: see stepExact.
+#include <cstring>
 #include <typeinfo>
 
 #include "demo/drapoCloth.h"
@@ -68,6 +69,10 @@ struct StepLanes {
     alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
+    alignas(64) float vx[drapoKnobs];
+    alignas(64) float vy[drapoKnobs];
+    alignas(64) float vz[drapoKnobs];
+    alignas(64) float word[drapoKnobs];
     uint16_t freeMask[drapoKnobs / 16];
     alignas(64) float list[drapoKnobs + 16];
 };
@@ -132,8 +137,8 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updat
 // Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
 void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
-    const drapoStepJob job = {&app, s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.freeMask,
-                              s.list, 0};
+    const drapoStepJob job = {&app,  s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.vx, s.vy,
+                              s.vz,  s.word,              s.freeMask,          s.list,              0};
     // Contact: the listed knobs are tested in lanes; those that were pinned leave the free knobs and
     // their new heights replace the copied ones. A coordinate the probe found not finite (a knob
     // at -inf, say) stays counted even if its knob was lifted: that only sends the stage pass to
@@ -148,6 +153,8 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         for (int n = 0; n < below; n++) {
             const int k = static_cast<int>(s.list[n]);
             job.pz[k] = app.thread[k].pos.z;
+            job.vz[k] = app.thread[k].vel.z;
+            std::memcpy(&job.word[k], reinterpret_cast<const char*>(&app.thread[k]) + 6 * sizeof(float), sizeof(float));
             if (app.thread[k].on_surf) s.freeMask[k >> 4] &= static_cast<uint16_t>(~(1 << (k & 15)));
         }
     }
@@ -158,9 +165,9 @@ void stepExact(drapoApp& app, ktSimdPath path) {
     if (lastFree < 0) return;
 
     if (finiteDifferences && finite(app.del1) && finite(app.del2) && finite(app.del3) && finite(app.del4)) {
-        runStages(path, job);
-        // The scratch members as the last call leaves them: an absent side's vector is the last
-        // present one of that side (or the members' own) times 0.
+        // The scratch members as the last call leaves them, from the positions before the stages
+        // move any knob: an absent side's vector is the last present one of that side (or the
+        // members' own) times 0.
         ktVec3f del[4] = {app.del1, app.del2, app.del3, app.del4};
         bool (*const present[4])(int) = {hasLeft, hasRight, hasPrevious, hasNext};
         const int offsets[4] = {-1, 1, -drapoSide, drapoSide};
@@ -179,6 +186,7 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         app.del2 = del[1];
         app.del3 = del[2];
         app.del4 = del[3];
+        runStages(path, job);
     } else {
         for (int k = 0; k <= lastFree; k++) {
             if (!isFree(s.freeMask, k)) continue;
@@ -190,8 +198,8 @@ void stepExact(drapoApp& app, ktSimdPath path) {
             app.k3[k] = increment;
             app.k4[k] = increment;
         }
+        runUpdates(path, job);
     }
-    runUpdates(path, job);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // The exact-type step's wide passes: what the dynamics hand a kernel, and the kernels per
 // instruction set. Lane l of a group holds knob k + l, except in the touch pass. The positions pass
-// copies the positions into one array per coordinate (index k at [k]) with drapoStepPad readable
-// entries before index 0 and after index drapoKnobs - 1, so that every neighbour load stays in
-// bounds (the lanes that read them are absent neighbours and never use the values); it marks the
-// free knobs in freeMask (bit l of entry g is knob 16 g + l) and lists those below the terrain's
-// top, which the touch pass then tests, gathering their positions.
+// copies the positions, velocities and last words into one array per coordinate (index k at [k]);
+// the position arrays have drapoStepPad readable entries before index 0 and after index
+// drapoKnobs - 1, so that every neighbour load stays in bounds (the lanes that read them are
+// absent neighbours and never use the values). It marks the free knobs in freeMask (bit l of
+// entry g is knob 16 g + l) and lists those below the terrain's top, which the touch pass then
+// tests, gathering their positions.
 #ifndef KT_DEMO_DRAPOSTEP_H
 #define KT_DEMO_DRAPOSTEP_H
 
@@ -17,20 +18,26 @@ const int drapoStepPad = 128;
 
 struct drapoStepJob {
     drapoApp* app;
-    float* px;           // positions after the contact tests (padded); the update moves them
+    float* px;           // positions after the contact tests (padded)
     float* py;
     float* pz;
+    float* vx;           // velocities after the contact tests
+    float* vy;
+    float* vz;
+    float* word;         // the knobs' last words (the pinned flag and padding), as bits
     uint16_t* freeMask;  // free knobs after the contact tests
     float* list;         // the knobs to touch, as floats, the last repeated up to a whole group
     int count;           // the number of knobs listed
 };
 
-// Positions: fills px, py, pz, freeMask and the list, returns the number listed and sets `finite`
+// Positions: fills px ... word, freeMask and the list, returns the number listed and sets `finite`
 // to whether every coordinate is finite and at most half the float range, so that every
 // difference between knobs is finite. Touches: the contact tests of the listed knobs. Stages: the
-// spring increment of every free knob into k1 ... k4, only for finite differences and finite
-// scratch vectors (an absent spring's term is then 0). Updates: velocity and position of every
-// free knob from k1 and enviro.
+// spring increment of every free knob into k1 ... k4, then its velocity and position from that
+// increment and enviro, only for finite differences and finite scratch vectors (an absent
+// spring's term is then 0); the increments come from the copied positions, so moving a knob does
+// not change those of the knobs after it. Updates: velocity and position of every free knob from
+// k1 and enviro.
 #define DRAPO_STEP_DECLARE(S)                                     \
     int drapoPositions##S(const drapoStepJob& job, bool& finite); \
     void drapoTouches##S(const drapoStepJob& job);                \

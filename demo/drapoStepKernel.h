@@ -11,6 +11,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <type_traits>
+#include <utility>
 
 #include "demo/drapoCloth.h"
 #include "demo/drapoRelief.h"
@@ -105,98 +106,136 @@ KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat4 (&f)[7], int f
 #endif
 }
 
-// The same transposes on 128-bit lanes of wider registers: register lane q holds knobs 4q .. 4q + 3
-// of the group, so a lane-wise transpose yields the group's lanes in order.
-#ifdef KT_MATH_KTLANESAVX2_H
-inline void drapoTranspose(__m256& r0, __m256& r1, __m256& r2, __m256& r3) {
-    const __m256 t0 = _mm256_unpacklo_ps(r0, r1), t1 = _mm256_unpacklo_ps(r2, r3);
-    const __m256 t2 = _mm256_unpackhi_ps(r0, r1), t3 = _mm256_unpackhi_ps(r2, r3);
-    r0 = _mm256_shuffle_ps(t0, t1, _MM_SHUFFLE(1, 0, 1, 0));
-    r1 = _mm256_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 2, 3, 2));
-    r2 = _mm256_shuffle_ps(t2, t3, _MM_SHUFFLE(1, 0, 1, 0));
-    r3 = _mm256_shuffle_ps(t2, t3, _MM_SHUFFLE(3, 2, 3, 2));
+// Eight or sixteen knobs are 7 W floats in seven registers of W lanes: float 7 l + c of the group
+// (coordinate c of knob l) sits at position (7 l + c) mod W of register (7 l + c) div W. As 7 and W
+// have no common factor, for one coordinate those positions differ from register to register, so
+// six blends gather the coordinate into one register and one permutation puts it into knob order;
+// the store runs the same steps backwards. Moves only: no value changes.
+template <int W>
+struct drapoKnobLayout {
+    unsigned mask[7][7];  // [c][r]: the positions of register r that hold coordinate c
+    int order[7][W];      // [c][l]: where knob l's coordinate c sits after the blends
+    int spread[7][W];     // [c][p]: the knob whose coordinate c goes to position p
+    uint64_t floats[256]; // the floats (bit 7 l + c) of the knobs l whose bit is set in the index
+    constexpr drapoKnobLayout() : mask(), order(), spread(), floats() {
+        for (int c = 0; c < 7; c++) {
+            for (int r = 0; r < 7; r++)
+                for (int p = 0; p < W; p++)
+                    if ((W * r + p) % 7 == c) mask[c][r] |= 1u << p;
+            for (int l = 0; l < W; l++) order[c][l] = (7 * l + c) % W;
+            // 7 * 7 = 1 modulo 8 and modulo 16: the knob at position p is 7 (p - c) mod W.
+            for (int p = 0; p < W; p++) spread[c][p] = (7 * (p - c + W)) % W;
+        }
+        for (int b = 0; b < 256; b++)
+            for (int l = 0; l < 8; l++)
+                if (b & (1 << l)) floats[b] |= uint64_t{0x7f} << (7 * l);
+    }
+};
+
+// f(0), f(1), ... f(N - 1), each index a compile-time constant (std::integral_constant), so that
+// the moves below unroll and their masks and positions are immediates.
+template <int N, class F, int... I>
+KT_DRAPO_INLINE void drapoEachOf(F&& f, std::integer_sequence<int, I...>) {
+    (f(std::integral_constant<int, I>()), ...);
 }
-// Floats o .. o + 3 of knob l (register lane 0) and of knob l + 4 (lane 1).
-inline __m256 drapoKnobPair(const float* b, int l, int o) {
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(b + drapoKnobFloats * l + o)),
-                                _mm_loadu_ps(b + drapoKnobFloats * (l + 4) + o), 1);
+template <int N, class F>
+KT_DRAPO_INLINE void drapoEach(F&& f) {
+    drapoEachOf<N>(f, std::make_integer_sequence<int, N>());
+}
+
+#ifdef KT_MATH_KTLANESAVX2_H
+constexpr drapoKnobLayout<8> drapoLayout8;
+
+template <int C>
+KT_DRAPO_INLINE __m256 drapoGather8(const __m256 (&m)[7]) {
+    constexpr const unsigned(&k)[7] = drapoLayout8.mask[C];
+    __m256 v = _mm256_blend_ps(m[0], m[1], k[1]);
+    v = _mm256_blend_ps(v, m[2], k[2]);
+    v = _mm256_blend_ps(v, m[3], k[3]);
+    v = _mm256_blend_ps(v, m[4], k[4]);
+    v = _mm256_blend_ps(v, m[5], k[5]);
+    v = _mm256_blend_ps(v, m[6], k[6]);
+    return _mm256_permutevar8x32_ps(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(drapoLayout8.order[C])));
+}
+// Register R of the packed knobs from the spread coordinates y.
+template <int R>
+KT_DRAPO_INLINE __m256 drapoPack8(const __m256 (&y)[7]) {
+    __m256 v = _mm256_blend_ps(y[0], y[1], drapoLayout8.mask[1][R]);
+    v = _mm256_blend_ps(v, y[2], drapoLayout8.mask[2][R]);
+    v = _mm256_blend_ps(v, y[3], drapoLayout8.mask[3][R]);
+    v = _mm256_blend_ps(v, y[4], drapoLayout8.mask[4][R]);
+    v = _mm256_blend_ps(v, y[5], drapoLayout8.mask[5][R]);
+    return _mm256_blend_ps(v, y[6], drapoLayout8.mask[6][R]);
 }
 KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
-    __m256 a0 = drapoKnobPair(b, 0, 0), a1 = drapoKnobPair(b, 1, 0), a2 = drapoKnobPair(b, 2, 0),
-           a3 = drapoKnobPair(b, 3, 0);
-    __m256 c0 = drapoKnobPair(b, 0, 3), c1 = drapoKnobPair(b, 1, 3), c2 = drapoKnobPair(b, 2, 3),
-           c3 = drapoKnobPair(b, 3, 3);
-    drapoTranspose(a0, a1, a2, a3);
-    drapoTranspose(c0, c1, c2, c3);
-    f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
-    const __m256i flags = _mm256_and_si256(_mm256_castps_si256(c3), _mm256_set1_epi32(0xff));
+    __m256 m[7];
+    drapoEach<7>([&](auto r) { m[r] = _mm256_loadu_ps(b + 8 * r); });
+    f[0].v = drapoGather8<0>(m), f[1].v = drapoGather8<1>(m), f[2].v = drapoGather8<2>(m);
+    f[3].v = drapoGather8<3>(m), f[4].v = drapoGather8<4>(m), f[5].v = drapoGather8<5>(m);
+    f[6].v = drapoGather8<6>(m);
+    // The flag is the low byte of the seventh word; the other three bytes are padding.
+    const __m256i flags = _mm256_and_si256(_mm256_castps_si256(f[6].v), _mm256_set1_epi32(0xff));
     return ~_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(flags, _mm256_setzero_si256()))) & 0xff;
 }
+// Writes the knobs whose bit is set in `free`, whole; f[6] must be the words that drapoLoadKnobs
+// read.
 KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat8 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
-    __m256 a0 = f[0].v, a1 = f[1].v, a2 = f[2].v, a3 = f[3].v;
-    __m256 c0 = f[3].v, c1 = f[4].v, c2 = f[5].v, c3 = f[6].v;
-    drapoTranspose(a0, a1, a2, a3);
-    drapoTranspose(c0, c1, c2, c3);
-    const __m256 a[4] = {a0, a1, a2, a3}, c[4] = {c0, c1, c2, c3};
-    for (int l = 0; l < 8; l++) {
-        if (!(free & (1 << l))) continue;
-        const int half = l >> 2;
-        const __m128 cl = half ? _mm256_extractf128_ps(c[l & 3], 1) : _mm256_castps256_ps128(c[l & 3]);
-        const __m128 al = half ? _mm256_extractf128_ps(a[l & 3], 1) : _mm256_castps256_ps128(a[l & 3]);
-        _mm_storeu_ps(b + drapoKnobFloats * l + 3, cl);
-        _mm_storeu_ps(b + drapoKnobFloats * l, al);
+    __m256 y[7];
+    drapoEach<7>([&](auto c) {
+        y[c] = _mm256_permutevar8x32_ps(f[c].v,
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(drapoLayout8.spread[c])));
+    });
+    const __m256 m[7] = {drapoPack8<0>(y), drapoPack8<1>(y), drapoPack8<2>(y), drapoPack8<3>(y),
+                         drapoPack8<4>(y), drapoPack8<5>(y), drapoPack8<6>(y)};
+    if (free == 0xff) {
+        drapoEach<7>([&](auto r) { _mm256_storeu_ps(b + 8 * r, m[r]); });
+        return;
     }
+    const uint64_t floats = drapoLayout8.floats[free];
+    const __m256i bit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    drapoEach<7>([&](auto r) {
+        const __m256i lanes = _mm256_and_si256(_mm256_set1_epi32(static_cast<int>((floats >> (8 * r)) & 0xff)), bit);
+        _mm256_maskstore_ps(b + 8 * r, _mm256_cmpeq_epi32(lanes, bit), m[r]);
+    });
 }
 #endif
 
 #ifdef KT_MATH_KTLANESAVX512_H
-inline void drapoTranspose(__m512& r0, __m512& r1, __m512& r2, __m512& r3) {
-    const __m512 t0 = _mm512_unpacklo_ps(r0, r1), t1 = _mm512_unpacklo_ps(r2, r3);
-    const __m512 t2 = _mm512_unpackhi_ps(r0, r1), t3 = _mm512_unpackhi_ps(r2, r3);
-    r0 = _mm512_shuffle_ps(t0, t1, _MM_SHUFFLE(1, 0, 1, 0));
-    r1 = _mm512_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 2, 3, 2));
-    r2 = _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(1, 0, 1, 0));
-    r3 = _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(3, 2, 3, 2));
-}
-// Floats o .. o + 3 of knobs l, l + 4, l + 8 and l + 12 (register lanes 0 .. 3).
-inline __m512 drapoKnobQuad(const float* b, int l, int o) {
-    __m512 r = _mm512_castps128_ps512(_mm_loadu_ps(b + drapoKnobFloats * l + o));
-    r = _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 4) + o), 1);
-    r = _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 8) + o), 2);
-    return _mm512_insertf32x4(r, _mm_loadu_ps(b + drapoKnobFloats * (l + 12) + o), 3);
-}
+constexpr drapoKnobLayout<16> drapoLayout16;
+
 KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat16 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
-    __m512 a0 = drapoKnobQuad(b, 0, 0), a1 = drapoKnobQuad(b, 1, 0), a2 = drapoKnobQuad(b, 2, 0),
-           a3 = drapoKnobQuad(b, 3, 0);
-    __m512 c0 = drapoKnobQuad(b, 0, 3), c1 = drapoKnobQuad(b, 1, 3), c2 = drapoKnobQuad(b, 2, 3),
-           c3 = drapoKnobQuad(b, 3, 3);
-    drapoTranspose(a0, a1, a2, a3);
-    drapoTranspose(c0, c1, c2, c3);
-    f[0].v = a0, f[1].v = a1, f[2].v = a2, f[3].v = c0, f[4].v = c1, f[5].v = c2, f[6].v = c3;
-    return _mm512_test_epi32_mask(_mm512_castps_si512(c3), _mm512_set1_epi32(0xff));
+    __m512 m[7];
+    drapoEach<7>([&](auto r) { m[r] = _mm512_loadu_ps(b + 16 * r); });
+    drapoEach<7>([&](auto c) {
+        __m512 v = m[0];
+        drapoEach<6>([&](auto r) {
+            v = _mm512_mask_blend_ps(static_cast<__mmask16>(drapoLayout16.mask[c][r + 1]), v, m[r + 1]);
+        });
+        f[c].v = _mm512_permutexvar_ps(_mm512_loadu_si512(drapoLayout16.order[c]), v);
+    });
+    return _mm512_test_epi32_mask(_mm512_castps_si512(f[6].v), _mm512_set1_epi32(0xff));
 }
-// Knobs 4 Q .. 4 Q + 3 of the group from register lane Q of the transposed rows.
-template <int Q>
-KT_DRAPO_INLINE void drapoStoreQuarter(float* b, const __m512 (&a)[4], const __m512 (&c)[4], int free) {
-    for (int r = 0; r < 4; r++) {
-        const int l = 4 * Q + r;
-        if (!(free & (1 << l))) continue;
-        _mm_storeu_ps(b + drapoKnobFloats * l + 3, _mm512_extractf32x4_ps(c[r], Q));
-        _mm_storeu_ps(b + drapoKnobFloats * l, _mm512_extractf32x4_ps(a[r], Q));
-    }
-}
+// Writes the knobs whose bit is set in `free`, whole; f[6] must be the words that drapoLoadKnobs
+// read.
 KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int free) {
     float* b = reinterpret_cast<float*>(p);
-    __m512 a[4] = {f[0].v, f[1].v, f[2].v, f[3].v}, c[4] = {f[3].v, f[4].v, f[5].v, f[6].v};
-    drapoTranspose(a[0], a[1], a[2], a[3]);
-    drapoTranspose(c[0], c[1], c[2], c[3]);
-    drapoStoreQuarter<0>(b, a, c, free);
-    drapoStoreQuarter<1>(b, a, c, free);
-    drapoStoreQuarter<2>(b, a, c, free);
-    drapoStoreQuarter<3>(b, a, c, free);
+    __m512 y[7];
+    drapoEach<7>([&](auto c) { y[c] = _mm512_permutexvar_ps(_mm512_loadu_si512(drapoLayout16.spread[c]), f[c].v); });
+    // The group's floats to write: bit 7 l + c for coordinate c of knob l, knobs 0 .. 7 in `low`
+    // (bits 0 .. 55) and 8 .. 15 in `high`.
+    const uint64_t low = drapoLayout16.floats[free & 0xff], high = drapoLayout16.floats[(free >> 8) & 0xff];
+    drapoEach<7>([&](auto r) {
+        __m512 v = y[0];
+        drapoEach<6>([&](auto c) {
+            v = _mm512_mask_blend_ps(static_cast<__mmask16>(drapoLayout16.mask[c + 1][r]), v, y[c + 1]);
+        });
+        constexpr int at = 16 * decltype(r)::value;
+        const uint64_t bits = at < 56 ? (low >> at) | (at + 16 > 56 ? high << (56 - at) : 0) : high >> (at - 56);
+        _mm512_mask_storeu_ps(b + at, static_cast<__mmask16>(bits & 0xffff), v);
+    });
 }
 #endif
 
@@ -219,6 +258,10 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite) {
         ktStore(job.px + k, x);
         ktStore(job.py + k, y);
         ktStore(job.pz + k, z);
+        ktStore(job.vx + k, f[3]);
+        ktStore(job.vy + k, f[4]);
+        ktStore(job.vz + k, f[5]);
+        ktStore(job.word + k, f[6]);
         const int shift = k & 15, lanes = all << shift;
         job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
         for (int low = free & ~drapoBits<L>(z >= top); low != 0; low &= low - 1)
@@ -235,10 +278,25 @@ inline bool drapoAllWhere(M present, L value, L target) {
     return drapoBits<L>(ktSelect(present, value, target) == target) == (1 << ktLaneWidth<L>::value) - 1;
 }
 
+// The update of the free knobs k .. k + w - 1 from their increment: velocity and position from the
+// copied ones, stored into the knobs whose bit is set in `free`.
+template <class L>
+KT_DRAPO_INLINE void drapoMoveKnobs(const drapoStepJob& job, int k, int free, const L (&inc)[3],
+                                    const L (&gravity)[3]) {
+    L f[7] = {ktLoad<L>(job.px + k), ktLoad<L>(job.py + k), ktLoad<L>(job.pz + k), ktLoad<L>(job.vx + k),
+              ktLoad<L>(job.vy + k), ktLoad<L>(job.vz + k), ktLoad<L>(job.word + k)};
+    drapoUpdate(inc[0], inc[0], inc[0], inc[0], gravity[0], f[3], f[0]);
+    drapoUpdate(inc[1], inc[1], inc[1], inc[1], gravity[1], f[4], f[1]);
+    drapoUpdate(inc[2], inc[2], inc[2], inc[2], gravity[2], f[5], f[2]);
+    drapoStoreKnobs(job.app->thread + k, f, free);
+}
+
 // Stage pass. The springs of the grid's border are absent: their term is 0, as the straightforward
 // pass computes it from the absent side's finite scratch vector times 0. A side whose springs in
 // all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no division, and
-// one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root either.
+// one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root either. The
+// group's free knobs then move: the increments come from the copied positions, so a moved knob
+// does not change those of the groups after it.
 template <class L>
 void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
@@ -246,6 +304,8 @@ void drapoStageLanes(const drapoStepJob& job) {
     const L zero(0.0f), rest(drapoRestLength);
     const L iota = ktLoad<L>(drapoLaneIndex);
     ktVec3f* const stages[4] = {job.app->k1, job.app->k2, job.app->k3, job.app->k4};
+    const ktVec3f& enviro = job.app->enviro;
+    const L gravity[3] = {L(enviro.x), L(enviro.y), L(enviro.z)};
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
@@ -279,9 +339,10 @@ void drapoStageLanes(const drapoStepJob& job) {
         side(2, -drapoSide, index >= L(static_cast<float>(drapoSide)));
         side(3, drapoSide, index < L(static_cast<float>(drapoKnobs - drapoSide)));
         L fx, fy, fz;
-        const L ix = drapoSpringIncrement(tx[0], tx[1], tx[2], tx[3], fx);
-        const L iy = drapoSpringIncrement(ty[0], ty[1], ty[2], ty[3], fy);
-        const L iz = drapoSpringIncrement(tz[0], tz[1], tz[2], tz[3], fz);
+        const L inc[3] = {drapoSpringIncrement(tx[0], tx[1], tx[2], tx[3], fx),
+                          drapoSpringIncrement(ty[0], ty[1], ty[2], ty[3], fy),
+                          drapoSpringIncrement(tz[0], tz[1], tz[2], tz[3], fz)};
+        const L ix = inc[0], iy = inc[1], iz = inc[2];
         if (free == all) {
             for (ktVec3f* stage : stages) ktStoreVertices(stage + k, ix, iy, iz);
         } else {
@@ -300,24 +361,22 @@ void drapoStageLanes(const drapoStepJob& job) {
                 }
             }
         }
+        drapoMoveKnobs(job, k, free, inc, gravity);
     }
 }
 
-// Update pass: the four stage increments of a knob are its one increment, read from k1. The new
-// velocities and positions are stored into the free knobs only.
+// Update pass: the four stage increments of a knob are its one increment, read from k1.
 template <class L>
 void drapoUpdateLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
-    drapoApp& app = *job.app;
+    const drapoApp& app = *job.app;
     const L gravity[3] = {L(app.enviro.x), L(app.enviro.y), L(app.enviro.z)};
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
-        L inc[3], f[7];
+        L inc[3];
         ktLoadVertices(app.k1 + k, inc[0], inc[1], inc[2]);
-        drapoLoadKnobs(app.thread + k, f);
-        for (int c = 0; c < 3; c++) drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], f[3 + c], f[c]);
-        drapoStoreKnobs(app.thread + k, f, free);
+        drapoMoveKnobs(job, k, free, inc, gravity);
     }
 }
 
