@@ -146,26 +146,23 @@ KT_DRAPO_INLINE void drapoEach(F&& f) {
 #ifdef KT_MATH_KTLANESAVX2_H
 constexpr drapoKnobLayout<8> drapoLayout8;
 
+// The blend masks as named constants: the blend instruction takes its mask as an immediate, which
+// an unoptimised build only sees in a constant like this.
+template <int C, int R>
+constexpr int drapoBlend8 = static_cast<int>(drapoLayout8.mask[C][R]);
+
 template <int C>
 KT_DRAPO_INLINE __m256 drapoGather8(const __m256 (&m)[7]) {
-    constexpr const unsigned(&k)[7] = drapoLayout8.mask[C];
-    __m256 v = _mm256_blend_ps(m[0], m[1], k[1]);
-    v = _mm256_blend_ps(v, m[2], k[2]);
-    v = _mm256_blend_ps(v, m[3], k[3]);
-    v = _mm256_blend_ps(v, m[4], k[4]);
-    v = _mm256_blend_ps(v, m[5], k[5]);
-    v = _mm256_blend_ps(v, m[6], k[6]);
+    __m256 v = m[0];
+    drapoEach<6>([&](auto r) { v = _mm256_blend_ps(v, m[r + 1], (drapoBlend8<C, decltype(r)::value + 1>)); });
     return _mm256_permutevar8x32_ps(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(drapoLayout8.order[C])));
 }
 // Register R of the packed knobs from the spread coordinates y.
 template <int R>
 KT_DRAPO_INLINE __m256 drapoPack8(const __m256 (&y)[7]) {
-    __m256 v = _mm256_blend_ps(y[0], y[1], drapoLayout8.mask[1][R]);
-    v = _mm256_blend_ps(v, y[2], drapoLayout8.mask[2][R]);
-    v = _mm256_blend_ps(v, y[3], drapoLayout8.mask[3][R]);
-    v = _mm256_blend_ps(v, y[4], drapoLayout8.mask[4][R]);
-    v = _mm256_blend_ps(v, y[5], drapoLayout8.mask[5][R]);
-    return _mm256_blend_ps(v, y[6], drapoLayout8.mask[6][R]);
+    __m256 v = y[0];
+    drapoEach<6>([&](auto c) { v = _mm256_blend_ps(v, y[c + 1], (drapoBlend8<decltype(c)::value + 1, R>)); });
+    return v;
 }
 KT_DRAPO_INLINE int drapoLoadKnobs(const clothknob* p, ktFloat8 (&f)[7]) {
     const float* b = reinterpret_cast<const float*>(p);
