@@ -132,11 +132,18 @@ struct drapoKnobLayout {
     }
 };
 
-// f(0), f(1), ... f(N - 1), each index a compile-time constant (std::integral_constant), so that
-// the moves below unroll and their masks and positions are immediates.
+// f(0), f(1), ... f(N - 1), each index a compile-time constant, so that the moves below unroll and
+// their masks and positions are immediates. The index type is this file's own (internal linkage):
+// std::integral_constant's conversion, emitted out of line by an unoptimised build, would be a
+// wide-target copy that the linker could hand to baseline code.
+template <int I>
+struct drapoIndex {
+    static constexpr int value = I;
+    constexpr operator int() const { return I; }
+};
 template <int N, class F, int... I>
 KT_DRAPO_INLINE void drapoEachOf(F&& f, std::integer_sequence<int, I...>) {
-    (f(std::integral_constant<int, I>()), ...);
+    (f(drapoIndex<I>()), ...);
 }
 template <int N, class F>
 KT_DRAPO_INLINE void drapoEach(F&& f) {
