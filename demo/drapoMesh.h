@@ -43,7 +43,11 @@ namespace {
 
 const double drapoTwoPi = 2.0 * 3.141592653589793;
 const double drapoPi = 3.141592653589793;
+static_assert(sizeof(ktVec4f) == 4 * sizeof(float), "a colour must be four packed floats");
 const float drapoGreen[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+// That green as sixteen floats (r g b a of four colours), so packed colours compare with it a
+// register at a time.
+alignas(64) const float drapoGreenLanes[16] = {0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1};
 
 inline uint32_t drapoBitsOf(float f) {
     uint32_t u;
