@@ -1,7 +1,8 @@
 // The shape passes' loops compiled for AVX-512F, instantiated from shapes/ktShapePassesKernel.h,
 // sixteen points a lane group: world and window positions, a strip run's face normals and the
-// normals' final averaging. (The processor's gathers and scatters for a run's positions and entry
-// sums were slower than four-lane moves on the machine measured, an Intel Xeon with AVX-512.)
+// normals' final averaging, and a run's positions and entry sums where its entries alternate
+// between two runs of vertices, as a grid mesh's do. (The processor's gathers and scatters were
+// slower there than four-lane moves on the machine measured, an Intel Xeon with AVX-512.)
 // Only the entry points below have external linkage; everything they call is internal to this
 // object, so no AVX-512F instruction reaches baseline code.
 #include "math/ktLanesAvx2.h"
@@ -25,4 +26,13 @@ int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, f
 
 int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count) {
     return finishNormalGroups<ktFloat16>(normals, counts, 0, count);
+}
+
+int ktShapeStripGatherAvx512(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count) {
+    return stripGatherGroups16(pos, vertex, px, py, pz, 0, count);
+}
+
+int ktShapeStripEntriesAvx512(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
+                              int begin, int end) {
+    return stripEntryGroups16(StripRun{nullptr, nullptr, nullptr, nx, ny, nz}, vertex, normals, counts, begin, end);
 }

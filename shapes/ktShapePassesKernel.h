@@ -218,6 +218,81 @@ inline int stripEntryGroups(const StripRun& r, const int* vertex, ktVec3f* norma
     return j;
 }
 
+#ifdef KT_MATH_KTLANESAVX512_H
+// Sixteen entries of a strip that alternate between two ascending runs of vertices, as the strips
+// of a grid mesh do: entry 2 i is vertex a + i and entry 2 i + 1 vertex b + i (i = 0 ... 7), the runs
+// at least 8 apart so that no vertex occurs twice. Their positions and sums then move as two
+// packed runs of eight, with no per-vertex loads.
+inline bool stripPairedRuns(const int* vertex, int& a, int& b) {
+    a = vertex[0];
+    b = vertex[1];
+    const __m512i step = _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+    const __m512i first = _mm512_mask_blend_epi32(0xaaaa, _mm512_set1_epi32(a), _mm512_set1_epi32(b));
+    if (_mm512_cmpeq_epi32_mask(_mm512_loadu_si512(vertex), _mm512_add_epi32(first, step)) != 0xffff)
+        return false;
+    return a - b >= 8 || b - a >= 8;  // both are vertices, so the differences cannot overflow
+}
+// Lanes 0 ... 7 of `even` and of `odd` interleaved (even lanes from `even`), and back.
+inline ktFloat16 stripInterleave(ktFloat8 even, ktFloat8 odd) {
+    const __m512i from = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    return ktFloat16(_mm512_permutex2var_ps(_mm512_castps256_ps512(even.v), from, _mm512_castps256_ps512(odd.v)));
+}
+inline void stripDeinterleave(ktFloat16 v, ktFloat8& even, ktFloat8& odd) {
+    const __m512 split =
+        _mm512_permutexvar_ps(_mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 1, 3, 5, 7, 9, 11, 13, 15), v.v);
+    even.v = _mm512_castps512_ps256(split);
+    odd.v = _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(split), 1));
+}
+
+// stripGatherGroups on sixteen lanes: paired groups as two runs, any other group four entries at a
+// time.
+inline int stripGatherGroups16(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int begin,
+                               int end) {
+    int j = begin;
+    for (; j + 16 <= end; j += 16) {
+        int a, b;
+        if (!stripPairedRuns(vertex + j, a, b)) {
+            stripGatherGroups<ktFloat4>(pos, vertex, px, py, pz, j, j + 16);
+            continue;
+        }
+        ktFloat8 ax, ay, az, bx, by, bz;
+        ktLoadVertices(pos + a, ax, ay, az);
+        ktLoadVertices(pos + b, bx, by, bz);
+        ktStore(px + j, stripInterleave(ax, bx));
+        ktStore(py + j, stripInterleave(ay, by));
+        ktStore(pz + j, stripInterleave(az, bz));
+    }
+    return j;
+}
+
+// stripEntryGroups on sixteen lanes, likewise.
+inline int stripEntryGroups16(const StripRun& r, const int* vertex, ktVec3f* normals, int* counts, int begin,
+                              int end) {
+    int j = begin;
+    for (; j + 16 <= end; j += 16) {
+        int a, b;
+        if (!stripPairedRuns(vertex + j, a, b)) {
+            stripEntryGroups<ktFloat4>(r, vertex, normals, counts, j, j + 16);
+            continue;
+        }
+        ktFloat8 ax, ay, az, bx, by, bz;
+        ktLoadVertices(normals + a, ax, ay, az);
+        ktLoadVertices(normals + b, bx, by, bz);
+        ktFloat16 x = stripInterleave(ax, bx), y = stripInterleave(ay, by), z = stripInterleave(az, bz);
+        x = ((x + ktLoad<ktFloat16>(r.nx + j - 2)) + ktLoad<ktFloat16>(r.nx + j - 1)) + ktLoad<ktFloat16>(r.nx + j);
+        y = ((y + ktLoad<ktFloat16>(r.ny + j - 2)) + ktLoad<ktFloat16>(r.ny + j - 1)) + ktLoad<ktFloat16>(r.ny + j);
+        z = ((z + ktLoad<ktFloat16>(r.nz + j - 2)) + ktLoad<ktFloat16>(r.nz + j - 1)) + ktLoad<ktFloat16>(r.nz + j);
+        stripDeinterleave(x, ax, bx);
+        stripDeinterleave(y, ay, by);
+        stripDeinterleave(z, az, bz);
+        ktStoreVertices(normals + a, ax, ay, az);
+        ktStoreVertices(normals + b, bx, by, bz);
+        for (int i = 0; i < 8; i++) counts[a + i] += 3, counts[b + i] += 3;
+    }
+    return j;
+}
+#endif
+
 }  // namespace
 
 #endif

@@ -168,8 +168,12 @@ void stripRun(ktSimdPath path, const int* indices, int first, int length, const 
     }
     const StripRun r{scratch.px, scratch.py, scratch.pz, scratch.nx, scratch.ny, scratch.nz};
     const bool lanes = path != ktSimdScalar;
-    int j =
-        lanes ? stripGatherGroups<ktFloat4>(pos, vertex, scratch.px, scratch.py, scratch.pz, 0, length) : 0;
+    int j = 0;
+#if KT_SIMD_WIDE
+    const bool wide = path == ktSimdAvx512;
+    if (wide) j = ktShapeStripGatherAvx512(pos, vertex, scratch.px, scratch.py, scratch.pz, length);
+#endif
+    if (lanes) j = stripGatherGroups<ktFloat4>(pos, vertex, scratch.px, scratch.py, scratch.pz, j, length);
     stripGatherGroups<float>(pos, vertex, scratch.px, scratch.py, scratch.pz, j, length);
     runFaceNormals(path, r, faces);
 
@@ -177,7 +181,11 @@ void stripRun(ktSimdPath path, const int* indices, int first, int length, const 
     const int inner = faces > 2 ? faces : 2;
     finishEntry(r, vertex, faces, 0, normals, counts);
     finishEntry(r, vertex, faces, 1, normals, counts);
-    j = lanes ? stripEntryGroups<ktFloat4>(r, vertex, normals, counts, 2, inner) : 2;
+    j = 2;
+#if KT_SIMD_WIDE
+    if (wide) j = ktShapeStripEntriesAvx512(scratch.nx, scratch.ny, scratch.nz, vertex, normals, counts, j, inner);
+#endif
+    if (lanes) j = stripEntryGroups<ktFloat4>(r, vertex, normals, counts, j, inner);
     stripEntryGroups<float>(r, vertex, normals, counts, j, inner);
     for (j = inner; j < length; j++) finishEntry(r, vertex, faces, j, normals, counts);
 }

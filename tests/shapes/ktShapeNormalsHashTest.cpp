@@ -142,6 +142,13 @@ TEST(DrapoHashNormals, EveryPathGivesTheScalarBits) {
         indexed.addIndex(e);
     testing::internal::GetCapturedStdout();
 
+    // A strip that alternates between two runs of vertices, as a grid's rows do, but only four
+    // apart: a vertex recurs seven entries on.
+    ktShape close(false, true, true);
+    close.drawStyle = 5;
+    for (int v = 0; v < 16; v++) close.addPoint(4 * next(), 4 * next(), next());
+    for (int i = 0; i < 12; i++) close.addIndex(i), close.addIndex(i + 4);
+
     ktShape empty(false, true, false);
     empty.drawStyle = 5;
 
@@ -150,7 +157,8 @@ TEST(DrapoHashNormals, EveryPathGivesTheScalarBits) {
         ktShape* shape;
     };
     const Case cases[] = {
-        {"37 points", &points}, {"7 x 9 mesh", &mesh}, {"indexed strip", &indexed}, {"no points", &empty}};
+        {"37 points", &points}, {"7 x 9 mesh", &mesh}, {"indexed strip", &indexed}, {"close runs", &close},
+        {"no points", &empty}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const PathResult scalar = runPath(ktSimdScalar, *c.shape);
