@@ -187,6 +187,7 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         app.del3 = del[2];
         app.del4 = del[3];
         runStages(path, job);
+        if (!drapoStagesMoveOn(path)) runUpdates(path, job);
     } else {
         for (int k = 0; k <= lastFree; k++) {
             if (!isFree(s.freeMask, k)) continue;

@@ -30,19 +30,21 @@ struct drapoStepJob {
     int count;           // the number of knobs listed
 };
 
-// Positions: fills px ... word, freeMask and the list, returns the number listed and sets `finite`
-// to whether every coordinate is finite and at most half the float range, so that every
-// difference between knobs is finite. Touches: the contact tests of the listed knobs. Stages: the
-// spring increment of every free knob into k1 ... k4, then its velocity and position from that
-// increment and enviro, only for finite differences and finite scratch vectors (an absent
-// spring's term is then 0); the increments come from the copied positions, so moving a knob does
-// not change those of the knobs after it. Updates: velocity and position of every free knob from
-// k1 and enviro.
+// Positions: fills px, py, pz (vx ... word too where the stages move the knobs), freeMask and the
+// list, returns the number listed and sets `finite` to whether every coordinate is finite and at
+// most half the float range, so that every difference between knobs is finite. Touches: the contact tests of the listed knobs. Stages: the
+// spring increment of every free knob into k1 ... k4, only for finite differences and finite
+// scratch vectors (an absent spring's term is then 0); where drapoStagesMoveOn holds it also
+// moves the knobs as Updates does, from the copied positions and velocities, so moving a knob
+// does not change the increments of those after it. Updates: velocity and position of every free
+// knob from k1 and enviro.
 #define DRAPO_STEP_DECLARE(S)                                     \
     int drapoPositions##S(const drapoStepJob& job, bool& finite); \
     void drapoTouches##S(const drapoStepJob& job);                \
     void drapoStages##S(const drapoStepJob& job);                 \
     void drapoUpdates##S(const drapoStepJob& job);
+// Whether the stage pass on `path` moves the knobs itself (sixteen lanes).
+inline bool drapoStagesMoveOn(ktSimdPath path) { return path == ktSimdAvx512; }
 DRAPO_STEP_DECLARE(Scalar)
 DRAPO_STEP_DECLARE(Sse2)
 DRAPO_STEP_DECLARE(Avx2)

@@ -243,6 +243,14 @@ KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int 
 }
 #endif
 
+// Whether the stage pass of lane type L also moves the knobs (from copied velocities): on sixteen
+// lanes that saves a pass; on narrower ones the separate update pass, reading the knobs, measured
+// faster.
+template <class L>
+struct drapoStagesMove {
+    static constexpr bool value = ktLaneWidth<L>::value >= 16;
+};
+
 // Positions pass: the positions of all knobs into px, py and pz, the free knobs into freeMask, and
 // the free knobs below the terrain's top (or at a NaN height) into the job's list; returns how many
 // were listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
@@ -262,10 +270,12 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite) {
         ktStore(job.px + k, x);
         ktStore(job.py + k, y);
         ktStore(job.pz + k, z);
-        ktStore(job.vx + k, f[3]);
-        ktStore(job.vy + k, f[4]);
-        ktStore(job.vz + k, f[5]);
-        ktStore(job.word + k, f[6]);
+        if constexpr (drapoStagesMove<L>::value) {
+            ktStore(job.vx + k, f[3]);
+            ktStore(job.vy + k, f[4]);
+            ktStore(job.vz + k, f[5]);
+            ktStore(job.word + k, f[6]);
+        }
         const int shift = k & 15, lanes = all << shift;
         job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
         for (int low = free & ~drapoBits<L>(z >= top); low != 0; low &= low - 1)
@@ -298,9 +308,9 @@ KT_DRAPO_INLINE void drapoMoveKnobs(const drapoStepJob& job, int k, int free, co
 // Stage pass. The springs of the grid's border are absent: their term is 0, as the straightforward
 // pass computes it from the absent side's finite scratch vector times 0. A side whose springs in
 // all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no division, and
-// one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root either. The
-// group's free knobs then move: the increments come from the copied positions, so a moved knob
-// does not change those of the groups after it.
+// one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root either. Where
+// drapoStagesMove holds, the group's free knobs then move: the increments come from the copied
+// positions, so a moved knob does not change those of the groups after it.
 template <class L>
 void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
@@ -320,7 +330,7 @@ void drapoStageLanes(const drapoStepJob& job) {
         const L column = ktSelect(wrapped, rawColumn - L(static_cast<float>(drapoSide)), rawColumn);
         const L index = L(static_cast<float>(k)) + iota;
         L tx[4], ty[4], tz[4];
-        auto side = [&](int s, int offset, auto present) {
+        auto side = [&](int s, int offset, auto present) __attribute__((always_inline)) {
             const L dx = ktLoad<L>(job.px + k + offset) - hx;
             const L dy = ktLoad<L>(job.py + k + offset) - hy;
             const L dz = ktLoad<L>(job.pz + k + offset) - hz;
@@ -365,22 +375,30 @@ void drapoStageLanes(const drapoStepJob& job) {
                 }
             }
         }
-        drapoMoveKnobs(job, k, free, inc, gravity);
+        if constexpr (drapoStagesMove<L>::value) drapoMoveKnobs(job, k, free, inc, gravity);
     }
 }
 
-// Update pass: the four stage increments of a knob are its one increment, read from k1.
+// Update pass: the four stage increments of a knob are its one increment, read from k1; the
+// velocities come from the copies where the stage pass moves the knobs, else from the knobs.
 template <class L>
 void drapoUpdateLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
-    const drapoApp& app = *job.app;
+    drapoApp& app = *job.app;
     const L gravity[3] = {L(app.enviro.x), L(app.enviro.y), L(app.enviro.z)};
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
         L inc[3];
         ktLoadVertices(app.k1 + k, inc[0], inc[1], inc[2]);
-        drapoMoveKnobs(job, k, free, inc, gravity);
+        if constexpr (drapoStagesMove<L>::value) {
+            drapoMoveKnobs(job, k, free, inc, gravity);
+        } else {
+            L f[7];
+            drapoLoadKnobs(app.thread + k, f);
+            for (int c = 0; c < 3; c++) drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], f[3 + c], f[c]);
+            drapoStoreKnobs(app.thread + k, f, free);
+        }
     }
 }
 
