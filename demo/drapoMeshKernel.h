@@ -79,7 +79,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     // A colour that is already this green, bit for bit, is left as it is; the group's 4 w floats
     // are compared a register at a time.
     const float* rgba = &job.colors[k].x;
-    bool green = true;
+    bool green = w > 1;  // one knob: the memcmp below is the comparison
     for (int i = 0; i < 4 && green; i++)
         green = drapoAllLanes<L>(ktSameBits(ktLoad<L>(rgba + i * w), ktLoad<L>(drapoGreenLanes + i * w % 4)));
     for (int l = 0; l < w && !green; l++) {
