@@ -49,25 +49,6 @@ struct ktFloat16 {
     static ktFloat16 load(const float* p) { return ktFloat16(_mm512_loadu_ps(p)); }
     void store(float* p) const { _mm512_storeu_ps(p, v); }
     static ktFloat16 fromInts(const int* p) { return ktFloat16(_mm512_cvtepi32_ps(_mm512_loadu_si512(p))); }
-    // Lanes 4q .. 4q + 3.
-    ktFloat4 quarter(int q) const {
-        switch (q) {
-            case 0:
-                return ktFloat4(_mm512_extractf32x4_ps(v, 0));
-            case 1:
-                return ktFloat4(_mm512_extractf32x4_ps(v, 1));
-            case 2:
-                return ktFloat4(_mm512_extractf32x4_ps(v, 2));
-            default:
-                return ktFloat4(_mm512_extractf32x4_ps(v, 3));
-        }
-    }
-    static ktFloat16 fromQuarters(ktFloat4 q0, ktFloat4 q1, ktFloat4 q2, ktFloat4 q3) {
-        __m512 r = _mm512_castps128_ps512(q0.v);
-        r = _mm512_insertf32x4(r, q1.v, 1);
-        r = _mm512_insertf32x4(r, q2.v, 2);
-        return ktFloat16(_mm512_insertf32x4(r, q3.v, 3));
-    }
     // Lanes 0 .. 7 and 8 .. 15 as 256-bit halves.
     __m256 lowHalf() const { return _mm512_castps512_ps256(v); }
     __m256 highHalf() const { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
