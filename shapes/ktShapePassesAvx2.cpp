@@ -1,5 +1,6 @@
 // The shape passes' loops compiled for AVX2: eight points a lane group (world and window positions, a
-// strip run's face normals, the normals' final averaging), instantiated from
+// strip run's face normals, the normals' final averaging, and a run's positions and entry sums where
+// its entries alternate between two runs of vertices), instantiated from
 // shapes/ktShapePassesKernel.h. Only the entry points below have external linkage; everything they
 // call is internal to this object, so no AVX2 instruction reaches baseline code.
 #include "math/ktLanesAvx2.h"
@@ -22,4 +23,14 @@ int ktShapeStripFacesAvx2(const float* px, const float* py, const float* pz, flo
 
 int ktShapeFinishNormalsAvx2(ktVec3f* normals, const int* counts, int count) {
     return finishNormalGroups<ktFloat8>(normals, counts, 0, count);
+}
+
+int ktShapeStripGatherAvx2(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count) {
+    return stripGatherPairs<ktFloat8>(pos, vertex, px, py, pz, 0, count);
+}
+
+int ktShapeStripEntriesAvx2(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
+                            int begin, int end) {
+    return stripEntryPairs<ktFloat8>(StripRun{nullptr, nullptr, nullptr, nx, ny, nz}, vertex, normals, counts, begin,
+                                     end);
 }

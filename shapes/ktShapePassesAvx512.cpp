@@ -29,10 +29,11 @@ int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count) {
 }
 
 int ktShapeStripGatherAvx512(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count) {
-    return stripGatherGroups16(pos, vertex, px, py, pz, 0, count);
+    return stripGatherPairs<ktFloat16>(pos, vertex, px, py, pz, 0, count);
 }
 
 int ktShapeStripEntriesAvx512(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
                               int begin, int end) {
-    return stripEntryGroups16(StripRun{nullptr, nullptr, nullptr, nx, ny, nz}, vertex, normals, counts, begin, end);
+    return stripEntryPairs<ktFloat16>(StripRun{nullptr, nullptr, nullptr, nx, ny, nz}, vertex, normals, counts, begin,
+                                      end);
 }

@@ -12,6 +12,8 @@
 #ifndef KT_SHAPES_KTSHAPEPASSESKERNEL_H
 #define KT_SHAPES_KTSHAPEPASSESKERNEL_H
 
+#include <initializer_list>
+
 #include "math/ktFormulas.h"
 #include "math/ktLanes.h"
 #include "math/ktVec3f.h"
@@ -218,36 +220,58 @@ inline int stripEntryGroups(const StripRun& r, const int* vertex, ktVec3f* norma
     return j;
 }
 
-#ifdef KT_MATH_KTLANESAVX512_H
+#ifdef KT_MATH_KTLANESAVX2_H
 // Sixteen entries of a strip that alternate between two ascending runs of vertices, as the strips
 // of a grid mesh do: entry 2 i is vertex a + i and entry 2 i + 1 vertex b + i (i = 0 ... 7), the runs
 // at least 8 apart so that no vertex occurs twice. Their positions and sums then move as two
-// packed runs of eight, with no per-vertex loads.
+// packed runs of eight, with no per-vertex loads. (Where a + i would pass the int range, the sum
+// wraps to a negative number, which no entry of a run equals.)
 inline bool stripPairedRuns(const int* vertex, int& a, int& b) {
     a = vertex[0];
     b = vertex[1];
-    const __m512i step = _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
-    const __m512i first = _mm512_mask_blend_epi32(0xaaaa, _mm512_set1_epi32(a), _mm512_set1_epi32(b));
-    if (_mm512_cmpeq_epi32_mask(_mm512_loadu_si512(vertex), _mm512_add_epi32(first, step)) != 0xffff)
-        return false;
+    const __m256i low = _mm256_add_epi32(_mm256_blend_epi32(_mm256_set1_epi32(a), _mm256_set1_epi32(b), 0xaa),
+                                         _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
+    const __m256i high = _mm256_add_epi32(low, _mm256_set1_epi32(4));
+    const __m256i same =
+        _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(vertex)), low),
+                         _mm256_cmpeq_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(vertex + 8)), high));
+    if (_mm256_movemask_epi8(same) != -1) return false;
     return a - b >= 8 || b - a >= 8;  // both are vertices, so the differences cannot overflow
 }
-// Lanes 0 ... 7 of `even` and of `odd` interleaved (even lanes from `even`), and back.
-inline ktFloat16 stripInterleave(ktFloat8 even, ktFloat8 odd) {
-    const __m512i from = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-    return ktFloat16(_mm512_permutex2var_ps(_mm512_castps256_ps512(even.v), from, _mm512_castps256_ps512(odd.v)));
+
+// The sixteen entries of one coordinate from the runs' values (even entries from `even`), in
+// registers of L, and back.
+inline void stripInterleave(ktFloat8 even, ktFloat8 odd, ktFloat8 (&parts)[2]) {
+    const __m256 low = _mm256_unpacklo_ps(even.v, odd.v), high = _mm256_unpackhi_ps(even.v, odd.v);
+    parts[0].v = _mm256_permute2f128_ps(low, high, 0x20);
+    parts[1].v = _mm256_permute2f128_ps(low, high, 0x31);
 }
-inline void stripDeinterleave(ktFloat16 v, ktFloat8& even, ktFloat8& odd) {
-    const __m512 split =
-        _mm512_permutexvar_ps(_mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 1, 3, 5, 7, 9, 11, 13, 15), v.v);
+inline void stripDeinterleave(const ktFloat8 (&parts)[2], ktFloat8& even, ktFloat8& odd) {
+    // Per 128-bit half: two values of each part, so the pairs of values come out as 0 2 1 3.
+    const __m256 e = _mm256_shuffle_ps(parts[0].v, parts[1].v, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m256 o = _mm256_shuffle_ps(parts[0].v, parts[1].v, _MM_SHUFFLE(3, 1, 3, 1));
+    even.v = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(e), _MM_SHUFFLE(3, 1, 2, 0)));
+    odd.v = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(o), _MM_SHUFFLE(3, 1, 2, 0)));
+}
+#ifdef KT_MATH_KTLANESAVX512_H
+inline void stripInterleave(ktFloat8 even, ktFloat8 odd, ktFloat16 (&parts)[1]) {
+    const __m512i from = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    parts[0].v = _mm512_permutex2var_ps(_mm512_castps256_ps512(even.v), from, _mm512_castps256_ps512(odd.v));
+}
+inline void stripDeinterleave(const ktFloat16 (&parts)[1], ktFloat8& even, ktFloat8& odd) {
+    const __m512 split = _mm512_permutexvar_ps(_mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 1, 3, 5, 7, 9, 11, 13, 15),
+                                               parts[0].v);
     even.v = _mm512_castps512_ps256(split);
     odd.v = _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(split), 1));
 }
+#endif
 
-// stripGatherGroups on sixteen lanes: paired groups as two runs, any other group four entries at a
-// time.
-inline int stripGatherGroups16(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int begin,
-                               int end) {
+// stripGatherGroups sixteen entries at a time: paired groups as two runs (in registers of L), any
+// other group four entries at a time.
+template <class L>
+inline int stripGatherPairs(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int begin,
+                            int end) {
+    constexpr int w = ktLaneWidth<L>::value, parts = 16 / w;
     int j = begin;
     for (; j + 16 <= end; j += 16) {
         int a, b;
@@ -258,16 +282,25 @@ inline int stripGatherGroups16(const ktVec3f* pos, const int* vertex, float* px,
         ktFloat8 ax, ay, az, bx, by, bz;
         ktLoadVertices(pos + a, ax, ay, az);
         ktLoadVertices(pos + b, bx, by, bz);
-        ktStore(px + j, stripInterleave(ax, bx));
-        ktStore(py + j, stripInterleave(ay, by));
-        ktStore(pz + j, stripInterleave(az, bz));
+        L x[parts], y[parts], z[parts];
+        stripInterleave(ax, bx, x);
+        stripInterleave(ay, by, y);
+        stripInterleave(az, bz, z);
+#pragma GCC unroll 2
+        for (int p = 0; p < parts; p++) {
+            ktStore(px + j + w * p, x[p]);
+            ktStore(py + j + w * p, y[p]);
+            ktStore(pz + j + w * p, z[p]);
+        }
     }
     return j;
 }
 
-// stripEntryGroups on sixteen lanes, likewise.
-inline int stripEntryGroups16(const StripRun& r, const int* vertex, ktVec3f* normals, int* counts, int begin,
-                              int end) {
+// stripEntryGroups sixteen entries at a time, likewise.
+template <class L>
+inline int stripEntryPairs(const StripRun& r, const int* vertex, ktVec3f* normals, int* counts, int begin,
+                           int end) {
+    constexpr int w = ktLaneWidth<L>::value, parts = 16 / w;
     int j = begin;
     for (; j + 16 <= end; j += 16) {
         int a, b;
@@ -278,16 +311,27 @@ inline int stripEntryGroups16(const StripRun& r, const int* vertex, ktVec3f* nor
         ktFloat8 ax, ay, az, bx, by, bz;
         ktLoadVertices(normals + a, ax, ay, az);
         ktLoadVertices(normals + b, bx, by, bz);
-        ktFloat16 x = stripInterleave(ax, bx), y = stripInterleave(ay, by), z = stripInterleave(az, bz);
-        x = ((x + ktLoad<ktFloat16>(r.nx + j - 2)) + ktLoad<ktFloat16>(r.nx + j - 1)) + ktLoad<ktFloat16>(r.nx + j);
-        y = ((y + ktLoad<ktFloat16>(r.ny + j - 2)) + ktLoad<ktFloat16>(r.ny + j - 1)) + ktLoad<ktFloat16>(r.ny + j);
-        z = ((z + ktLoad<ktFloat16>(r.nz + j - 2)) + ktLoad<ktFloat16>(r.nz + j - 1)) + ktLoad<ktFloat16>(r.nz + j);
+        L x[parts], y[parts], z[parts];
+        stripInterleave(ax, bx, x);
+        stripInterleave(ay, by, y);
+        stripInterleave(az, bz, z);
+#pragma GCC unroll 2
+        for (int p = 0; p < parts; p++) {
+            const int e = j + w * p;
+            x[p] = ((x[p] + ktLoad<L>(r.nx + e - 2)) + ktLoad<L>(r.nx + e - 1)) + ktLoad<L>(r.nx + e);
+            y[p] = ((y[p] + ktLoad<L>(r.ny + e - 2)) + ktLoad<L>(r.ny + e - 1)) + ktLoad<L>(r.ny + e);
+            z[p] = ((z[p] + ktLoad<L>(r.nz + e - 2)) + ktLoad<L>(r.nz + e - 1)) + ktLoad<L>(r.nz + e);
+        }
         stripDeinterleave(x, ax, bx);
         stripDeinterleave(y, ay, by);
         stripDeinterleave(z, az, bz);
         ktStoreVertices(normals + a, ax, ay, az);
         ktStoreVertices(normals + b, bx, by, bz);
-        for (int i = 0; i < 8; i++) counts[a + i] += 3, counts[b + i] += 3;
+        const __m256i three = _mm256_set1_epi32(3);
+        for (int* c : {counts + a, counts + b}) {
+            __m256i* const eight = reinterpret_cast<__m256i*>(c);
+            _mm256_storeu_si256(eight, _mm256_add_epi32(_mm256_loadu_si256(eight), three));
+        }
     }
     return j;
 }

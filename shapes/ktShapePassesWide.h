@@ -15,6 +15,11 @@ int ktShapeWindowPositionsAvx2(const float (&camera)[4][4], const int (&viewport
 int ktShapeStripFacesAvx2(const float* px, const float* py, const float* pz, float* nx, float* ny, float* nz,
                           int faces);
 int ktShapeFinishNormalsAvx2(ktVec3f* normals, const int* counts, int count);
+// A strip run's gathered positions (entries [0, count)) and entry sums (entries [begin, end)), as
+// stripGatherGroups and stripEntryGroups (shapes/ktShapePassesKernel.h) make them.
+int ktShapeStripGatherAvx2(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count);
+int ktShapeStripEntriesAvx2(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
+                            int begin, int end);
 
 int ktShapeWorldPositionsAvx512(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int count);
 int ktShapeWindowPositionsAvx512(const float (&camera)[4][4], const int (&viewport)[4], const ktVec3f* world,
@@ -22,8 +27,6 @@ int ktShapeWindowPositionsAvx512(const float (&camera)[4][4], const int (&viewpo
 int ktShapeStripFacesAvx512(const float* px, const float* py, const float* pz, float* nx, float* ny,
                             float* nz, int faces);
 int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count);
-// A strip run's gathered positions (entries [0, count)) and entry sums (entries [begin, end)), as
-// stripGatherGroups and stripEntryGroups (shapes/ktShapePassesKernel.h) make them.
 int ktShapeStripGatherAvx512(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count);
 int ktShapeStripEntriesAvx512(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
                               int begin, int end);

@@ -8,6 +8,8 @@
 //   store of its sum, four entries at a time. That is the face-by-face order as long as no vertex
 //   occurs twice within four consecutive entries; a run where one does goes face by face instead.
 //   (The mesh's strips never repeat a vertex.)
+// - on AVX2 and AVX-512, sixteen entries that alternate between two runs of eight vertices (a grid's
+//   strips) move their positions and sums as two packed runs (shapes/ktShapePassesKernel.h).
 // The gathered arrays live in one scratch block sized to the longest run seen, kept between calls;
 // when it cannot grow, the run goes face by face.
 #include "shapes/ktShapeStripNormals.h"
@@ -170,8 +172,8 @@ void stripRun(ktSimdPath path, const int* indices, int first, int length, const 
     const bool lanes = path != ktSimdScalar;
     int j = 0;
 #if KT_SIMD_WIDE
-    const bool wide = path == ktSimdAvx512;
-    if (wide) j = ktShapeStripGatherAvx512(pos, vertex, scratch.px, scratch.py, scratch.pz, length);
+    if (path == ktSimdAvx512) j = ktShapeStripGatherAvx512(pos, vertex, scratch.px, scratch.py, scratch.pz, length);
+    if (path == ktSimdAvx2) j = ktShapeStripGatherAvx2(pos, vertex, scratch.px, scratch.py, scratch.pz, length);
 #endif
     if (lanes) j = stripGatherGroups<ktFloat4>(pos, vertex, scratch.px, scratch.py, scratch.pz, j, length);
     stripGatherGroups<float>(pos, vertex, scratch.px, scratch.py, scratch.pz, j, length);
@@ -183,7 +185,10 @@ void stripRun(ktSimdPath path, const int* indices, int first, int length, const 
     finishEntry(r, vertex, faces, 1, normals, counts);
     j = 2;
 #if KT_SIMD_WIDE
-    if (wide) j = ktShapeStripEntriesAvx512(scratch.nx, scratch.ny, scratch.nz, vertex, normals, counts, j, inner);
+    if (path == ktSimdAvx512)
+        j = ktShapeStripEntriesAvx512(scratch.nx, scratch.ny, scratch.nz, vertex, normals, counts, j, inner);
+    if (path == ktSimdAvx2)
+        j = ktShapeStripEntriesAvx2(scratch.nx, scratch.ny, scratch.nz, vertex, normals, counts, j, inner);
 #endif
     if (lanes) j = stripEntryGroups<ktFloat4>(r, vertex, normals, counts, j, inner);
     stripEntryGroups<float>(r, vertex, normals, counts, j, inner);
