@@ -266,6 +266,17 @@ inline void stripDeinterleave(const ktFloat16 (&parts)[1], ktFloat8& even, ktFlo
 }
 #endif
 
+// The sixteen entries of a paired group (runs from a and from b) read from base, per coordinate.
+template <class L, int P>
+inline void stripLoadPairs(const ktVec3f* base, int a, int b, L (&x)[P], L (&y)[P], L (&z)[P]) {
+    ktFloat8 ax, ay, az, bx, by, bz;
+    ktLoadVertices(base + a, ax, ay, az);
+    ktLoadVertices(base + b, bx, by, bz);
+    stripInterleave(ax, bx, x);
+    stripInterleave(ay, by, y);
+    stripInterleave(az, bz, z);
+}
+
 // stripGatherGroups sixteen entries at a time: paired groups as two runs (in registers of L), any
 // other group four entries at a time.
 template <class L>
@@ -279,13 +290,8 @@ inline int stripGatherPairs(const ktVec3f* pos, const int* vertex, float* px, fl
             stripGatherGroups<ktFloat4>(pos, vertex, px, py, pz, j, j + 16);
             continue;
         }
-        ktFloat8 ax, ay, az, bx, by, bz;
-        ktLoadVertices(pos + a, ax, ay, az);
-        ktLoadVertices(pos + b, bx, by, bz);
         L x[parts], y[parts], z[parts];
-        stripInterleave(ax, bx, x);
-        stripInterleave(ay, by, y);
-        stripInterleave(az, bz, z);
+        stripLoadPairs(pos, a, b, x, y, z);
 #pragma GCC unroll 2
         for (int p = 0; p < parts; p++) {
             ktStore(px + j + w * p, x[p]);
@@ -308,13 +314,8 @@ inline int stripEntryPairs(const StripRun& r, const int* vertex, ktVec3f* normal
             stripEntryGroups<ktFloat4>(r, vertex, normals, counts, j, j + 16);
             continue;
         }
-        ktFloat8 ax, ay, az, bx, by, bz;
-        ktLoadVertices(normals + a, ax, ay, az);
-        ktLoadVertices(normals + b, bx, by, bz);
         L x[parts], y[parts], z[parts];
-        stripInterleave(ax, bx, x);
-        stripInterleave(ay, by, y);
-        stripInterleave(az, bz, z);
+        stripLoadPairs(normals, a, b, x, y, z);
 #pragma GCC unroll 2
         for (int p = 0; p < parts; p++) {
             const int e = j + w * p;
@@ -322,6 +323,7 @@ inline int stripEntryPairs(const StripRun& r, const int* vertex, ktVec3f* normal
             y[p] = ((y[p] + ktLoad<L>(r.ny + e - 2)) + ktLoad<L>(r.ny + e - 1)) + ktLoad<L>(r.ny + e);
             z[p] = ((z[p] + ktLoad<L>(r.nz + e - 2)) + ktLoad<L>(r.nz + e - 1)) + ktLoad<L>(r.nz + e);
         }
+        ktFloat8 ax, ay, az, bx, by, bz;
         stripDeinterleave(x, ax, bx);
         stripDeinterleave(y, ay, by);
         stripDeinterleave(z, az, bz);
