@@ -50,3 +50,6 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A window manager's first start would otherwise build the font cache while a test waits for its
+# window to appear.
+if command -v fc-cache >/dev/null; then $sudo fc-cache >/dev/null 2>&1 || true; fi

@@ -12,8 +12,6 @@
 #ifndef KT_SHAPES_KTSHAPEPASSESKERNEL_H
 #define KT_SHAPES_KTSHAPEPASSESKERNEL_H
 
-#include <initializer_list>
-
 #include "math/ktFormulas.h"
 #include "math/ktLanes.h"
 #include "math/ktVec3f.h"
@@ -329,8 +327,11 @@ inline int stripEntryPairs(const StripRun& r, const int* vertex, ktVec3f* normal
         stripDeinterleave(z, az, bz);
         ktStoreVertices(normals + a, ax, ay, az);
         ktStoreVertices(normals + b, bx, by, bz);
+        // A plain array: an initializer list's members, emitted out of line by an unoptimised
+        // build, would be wide-target copies that the linker could hand to baseline code.
         const __m256i three = _mm256_set1_epi32(3);
-        for (int* c : {counts + a, counts + b}) {
+        int* const runs[2] = {counts + a, counts + b};
+        for (int* c : runs) {
             __m256i* const eight = reinterpret_cast<__m256i*>(c);
             _mm256_storeu_si256(eight, _mm256_add_epi32(_mm256_loadu_si256(eight), three));
         }
