@@ -80,13 +80,16 @@ inline void drapoForgetAngles(drapoAngleMemo& memo) {
     for (int k = 0; k < drapoKnobs; k++) memo.key[k] = 0.0f, memo.s[k] = std::sin(0.0), memo.c[k] = std::cos(0.0);
 }
 
+// Knob k's memo takes `angle` and its pair.
+inline void drapoRememberAngle(drapoAngleMemo& memo, int k, float angle) {
+    memo.s[k] = std::sin(static_cast<double>(angle));
+    memo.c[k] = std::cos(static_cast<double>(angle));
+    memo.key[k] = angle;
+}
+
 // Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle.
 inline void drapoSineCosine(drapoAngleMemo& memo, int k, float angle, double& sine, double& cosine) {
-    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle)) {
-        memo.s[k] = std::sin(static_cast<double>(angle));
-        memo.c[k] = std::cos(static_cast<double>(angle));
-        memo.key[k] = angle;
-    }
+    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle)) drapoRememberAngle(memo, k, angle);
     sine = memo.s[k];
     cosine = memo.c[k];
 }

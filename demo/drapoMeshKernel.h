@@ -28,14 +28,17 @@ struct drapoNearAngles {
 };
 
 // The pairs of the angles of knobs k .. k + w - 1 from their memos, those that differ evaluated.
+// Only the lanes whose angle changed are visited: while the cloth drapes, which ones did is
+// different in every group, and a test per lane would be mispredicted again and again.
 template <class L, class D>
 inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
-    if (!drapoAllLanes<L>(ktSameBits(angle, ktLoad<L>(memo.key + k)))) {
+    const int changed = ~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) & ((1 << ktLaneWidth<L>::value) - 1);
+    if (changed != 0) {
         alignas(64) float angles[16];
         ktStore(angles, angle);
-        for (int l = 0; l < ktLaneWidth<L>::value; l++) {
-            double unused;
-            drapoSineCosine(memo, k + l, angles[l], unused, unused);
+        for (int lanes = changed; lanes != 0; lanes &= lanes - 1) {
+            const int l = __builtin_ctz(static_cast<unsigned>(lanes));
+            drapoRememberAngle(memo, k + l, angles[l]);
         }
     }
     sine = ktLoad<D>(memo.s + k);
