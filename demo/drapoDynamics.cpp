@@ -103,7 +103,7 @@ inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 
             return drapo##pass##Sse2(job);              \
     }
 #endif
-void runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touches, path, job) }
+int runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touches, path, job) }
 int runPositions(ktSimdPath path, const drapoStepJob& job, bool& finite) {
     switch (path) {
 #if KT_SIMD_WIDE
@@ -139,8 +139,8 @@ void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
     const drapoStepJob job = {&app,  s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.vx, s.vy,
                               s.vz,  s.word,              s.freeMask,          s.list,              0};
-    // Contact: the listed knobs are tested in lanes; those that were pinned leave the free knobs and
-    // their new heights replace the copied ones. A coordinate the probe found not finite (a knob
+    // Contact: the listed knobs are tested in lanes; those that were lifted and pinned leave the free
+    // knobs and their new heights replace the copied ones. A coordinate the probe found not finite (a knob
     // at -inf, say) stays counted even if its knob was lifted: that only sends the stage pass to
     // the one-knob-at-a-time form, which is right for any state.
     bool finiteDifferences = false;
@@ -149,13 +149,13 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         for (int n = below; n < below + 16; n++) s.list[n] = s.list[below - 1];
         drapoStepJob touches = job;
         touches.count = below;
-        runTouches(path, touches);
-        for (int n = 0; n < below; n++) {
+        const int lifted = runTouches(path, touches);
+        for (int n = 0; n < lifted; n++) {
             const int k = static_cast<int>(s.list[n]);
             job.pz[k] = app.thread[k].pos.z;
             job.vz[k] = app.thread[k].vel.z;
             std::memcpy(&job.word[k], reinterpret_cast<const char*>(&app.thread[k]) + 6 * sizeof(float), sizeof(float));
-            if (app.thread[k].on_surf) s.freeMask[k >> 4] &= static_cast<uint16_t>(~(1 << (k & 15)));
+            s.freeMask[k >> 4] &= static_cast<uint16_t>(~(1 << (k & 15)));
         }
     }
     app.i = drapoKnobs;

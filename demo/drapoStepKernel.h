@@ -409,9 +409,11 @@ void drapoUpdateLanes(const drapoStepJob& job) {
 }
 
 // Contact tests of the listed knobs (free knobs below the terrain's top), as the straightforward
-// pass makes them: a knob strictly below the terrain is lifted onto it and pinned.
+// pass makes them: a knob strictly below the terrain is lifted onto it and pinned. The lifted knobs
+// are written over the front of the list (never ahead of the group being read); returns how many.
 template <class L>
-void drapoTouchLanes(const drapoStepJob& job) {
+int drapoTouchLanes(const drapoStepJob& job) {
+    int lifted = 0;
     constexpr int w = ktLaneWidth<L>::value;
     const L zero(0.0f), stride(static_cast<float>(drapoKnobFloats));
     const float* const t = reinterpret_cast<const float*>(job.app->thread);
@@ -427,18 +429,21 @@ void drapoTouchLanes(const drapoStepJob& job) {
         ktStore(heights, height);
         for (int l = 0; l < n; l++) {
             if (!(lift & (1 << l))) continue;
-            clothknob& knob = job.app->thread[static_cast<int>(job.list[j + l])];
+            const float at = job.list[j + l];
+            clothknob& knob = job.app->thread[static_cast<int>(at)];
             knob.pos.z = heights[l];
             knob.on_surf = true;
             knob.vel.z = 0.0f;
+            job.list[lifted++] = at;
         }
     }
+    return lifted;
 }
 
 // The entry points of one instruction set (suffix S, lane type L).
 #define DRAPO_STEP_ENTRIES(S, L)                                                                              \
     int drapoPositions##S(const drapoStepJob& job, bool& finite) { return drapoPositionLanes<L>(job, finite); } \
-    void drapoTouches##S(const drapoStepJob& job) { drapoTouchLanes<L>(job); }                                 \
+    int drapoTouches##S(const drapoStepJob& job) { return drapoTouchLanes<L>(job); }                           \
     void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                                  \
     void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }
 
