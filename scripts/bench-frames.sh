@@ -2,11 +2,12 @@
 # Frame rate of the cloth demonstration against its floor, in one run on one X server: bench_frames
 # (drapo's own callbacks and application) and bench_bare_frames (the same frames sent from
 # precomputed arrays), alternated RUNS times under a private Xvfb of KT_XVFB_SCREEN (default
-# 1280x1024x24). Prints every run, the median rate of each and the ratio frames / bare.
-# Usage: scripts/bench-frames.sh [build-dir] [runs]   (build-dir defaults to build/perf)
+# 1280x1024x24). Prints every run, the median rate of each, the ratio frames / bare and the median
+# of the runs' own ratios (each run against the bare run after it).
+# Usage: scripts/bench-frames.sh [build-dir] [runs]   (build-dir defaults to build/bench, the bench preset)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-build="${1:-$here/../build/perf}"
+build="${1:-$here/../build/bench}"
 runs="${2:-5}"
 frames="$build/bench/bench_frames"
 bare="$build/bench/bench_bare_frames"
@@ -21,18 +22,24 @@ unset DISPLAY
   rate() { sed -n "s/.* \([0-9.]*\) frames per second.*/\1/p"; }
   median() { sort -g | awk "{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }"; }
   echo "load: $(uptime)"
-  f_rates="" b_rates=""
+  f_rates="" b_rates="" pairs=""
   for r in $(seq 1 "$runs"); do
     out=$("$frames") || { echo "bench_frames failed" >&2; exit 1; }
     echo "frames run $r: $out"
-    f_rates="$f_rates $(echo "$out" | rate)"
+    f_rate=$(echo "$out" | rate)
     out=$("$bare") || { echo "bench_bare_frames failed" >&2; exit 1; }
     echo "bare   run $r: $out"
-    b_rates="$b_rates $(echo "$out" | rate)"
+    b_rate=$(echo "$out" | rate)
+    f_rates="$f_rates $f_rate" b_rates="$b_rates $b_rate"
+    pairs="$pairs $(awk -v f="$f_rate" -v b="$b_rate" "BEGIN { print f / b }")"
   done
   f=$(echo $f_rates | tr " " "\n" | median)
   b=$(echo $b_rates | tr " " "\n" | median)
   echo "median frames per second: frames $f, bare $b"
   awk -v f="$f" -v b="$b" "BEGIN { printf \"ratio frames / bare: %.3f (%.1f %%)\n\", f / b, 100 * f / b }"
+  # Each run next to the bare run after it, so that a slower or faster spell of the machine moves
+  # both: the median of those ratios.
+  p=$(echo $pairs | tr " " "\n" | median)
+  awk -v p="$p" "BEGIN { printf \"median of the pairwise ratios: %.3f (%.1f %%)\n\", p, 100 * p }"
   echo "load: $(uptime)"
 ' bench-frames "$frames" "$bare" "$runs"
