@@ -361,13 +361,16 @@ inline int stripEntryPairs(const StripRun& r, const int* vertex, ktVec3f* normal
 // The per-row arrays, carved from one scratch block (gridScratchFloats floats, 64-byte aligned):
 // positions of rows A and B, the strip's even faces (negated) and odd faces by column j (face 2 j
 // and 2 j + 1), the sums of rows A and B, and the face counts of a first, middle and last row.
+// The face arrays also have the columns -1 and columns - 1, which hold -0: x + (-0) is x for
+// every x, so a vertex at either end of a row adds them in place of the faces it does not have,
+// and every column is summed the same way.
 struct GridRows {
     float *a[3], *b[3], *even[3], *odd[3], *sumA[3], *sumB[3];
     int *countFirst, *countMiddle, *countLast;
 };
 
-// Floats per array: whole 64-byte lines.
-inline size_t gridStride(int columns) { return (static_cast<size_t>(columns) + 15) / 16 * 16; }
+// Floats per array: whole 64-byte lines, with room for column -1.
+inline size_t gridStride(int columns) { return (static_cast<size_t>(columns) + 16) / 16 * 16; }
 inline size_t gridScratchFloats(int columns) { return 21 * gridStride(columns); }
 
 inline GridRows gridCarve(void* block, int columns) {
@@ -376,7 +379,7 @@ inline GridRows gridCarve(void* block, int columns) {
     GridRows r;
     float** const arrays[6] = {r.a, r.b, r.even, r.odd, r.sumA, r.sumB};
     for (float** array : arrays)
-        for (int c = 0; c < 3; c++, f += stride) array[c] = f;
+        for (int c = 0; c < 3; c++, f += stride) array[c] = f + 1;
     int* n = reinterpret_cast<int*>(f);
     r.countFirst = n;
     r.countMiddle = n + stride;
@@ -384,21 +387,46 @@ inline GridRows gridCarve(void* block, int columns) {
     return r;
 }
 
-// body(j, L()) for groups of L covering [begin, end): whole groups, the last one moved back to end
-// where the range does not divide (every body here computes a column the same way each time, so
-// columns done twice get the same values); a range shorter than a group goes to a narrower type.
+// The next narrower lane type: 16 to 8 to 4 lanes to float.
+template <class L>
+struct GridNarrower {
+    using type = float;
+};
+#ifdef KT_MATH_KTLANESAVX2_H
+template <>
+struct GridNarrower<ktFloat8> {
+    using type = ktFloat4;
+};
+#endif
+#ifdef KT_MATH_KTLANESAVX512_H
+template <>
+struct GridNarrower<ktFloat16> {
+    using type = ktFloat8;
+};
+#endif
+
+// body(j, L()) for groups covering the columns [begin, end): whole groups of L, then the rest in
+// narrower groups. A rest of more than half a group takes one more group of L, and a rest of
+// fewer than four columns one group of four, moved back so as to end at `end` but to start no
+// earlier than `lowest`: every body here computes a column the same way each time, so a column
+// done twice gets the same values.
+template <class L, class Body>
+inline void gridGroups(int lowest, int begin, int end, Body body) {
+    constexpr int w = ktLaneWidth<L>::value;
+    int j = begin;
+    for (; j + w <= end; j += w) body(j, L());
+    if constexpr (w > 1) {
+        if (j == end) return;
+        if (end - lowest >= w && (2 * (end - j) > w || w == 4)) {
+            body(end - w, L());
+        } else {
+            gridGroups<typename GridNarrower<L>::type>(lowest, j, end, body);
+        }
+    }
+}
 template <class L, class Body>
 inline void gridGroups(int begin, int end, Body body) {
-    constexpr int w = ktLaneWidth<L>::value;
-    if (end - begin >= w) {
-        int j = begin;
-        for (; j + w < end; j += w) body(j, L());
-        body(end - w, L());
-    } else if constexpr (w > 4) {
-        gridGroups<ktFloat4>(begin, end, body);
-    } else if constexpr (w > 1) {
-        gridGroups<float>(begin, end, body);
-    }
+    gridGroups<L>(begin, begin, end, body);
 }
 
 // Whether entries e[0 .. 2 columns) are a, b, a + 1, b + 1, ..., a + columns - 1, b + columns - 1.
@@ -474,11 +502,11 @@ inline void gridFaces(const GridRows& r, int j) {
     ktStore(r.odd[2] + j, nz);
 }
 
-// Columns 0 < j < columns - 1, which have all their faces: row A's sums take faces 2 j - 2,
-// 2 j - 1, 2 j and are finished into rowA (its vertices' normals) with the face counts `count`;
-// row B's sums start from zero with faces 2 j - 1, 2 j, 2 j + 1.
+// Row A's sums take faces 2 j - 2, 2 j - 1, 2 j and are finished into rowA (its vertices'
+// normals) with the face counts `count`; row B's sums start from zero with faces 2 j - 1, 2 j,
+// 2 j + 1. Faces a column does not have are the -0 at columns -1 and columns - 1.
 template <class L>
-inline void gridInnerColumns(const GridRows& r, const int* count, ktVec3f* rowA, int j) {
+inline void gridColumns(const GridRows& r, const int* count, ktVec3f* rowA, int j) {
     L s[3];
     for (int c = 0; c < 3; c++) {
         const L e0 = ktLoad<L>(r.even[c] + j - 1), o0 = ktLoad<L>(r.odd[c] + j - 1);
@@ -489,26 +517,6 @@ inline void gridInnerColumns(const GridRows& r, const int* count, ktVec3f* rowA,
     L n;
     ktLoadInts(count + j, n);
     finishNormal(rowA + j, s[0], s[1], s[2], n);
-}
-
-// Column 0 or columns - 1 likewise, leaving out the faces the strip does not have.
-inline void gridEdgeColumn(const GridRows& r, const int* count, ktVec3f* rowA, int j, int columns) {
-    const bool before = j > 0, after = j < columns - 1;  // faces 2 j - 2, 2 j - 1 and 2 j, 2 j + 1 exist
-    float s[3];
-    for (int c = 0; c < 3; c++) {
-        float a = r.sumA[c][j], b = 0.0f;
-        if (before) {
-            a = (a + r.even[c][j - 1]) + r.odd[c][j - 1];
-            b = b + r.odd[c][j - 1];
-        }
-        if (after) {
-            a = a + r.even[c][j];
-            b = (b + r.even[c][j]) + r.odd[c][j];
-        }
-        s[c] = a;
-        r.sumB[c][j] = b;
-    }
-    finishNormal(rowA + j, s[0], s[1], s[2], static_cast<float>(count[j]));
 }
 
 // A row whose sums (in `sum`) are whole, finished into `row`.
@@ -536,6 +544,10 @@ inline bool gridStripNormals(const int* indices, int columns, int strips, int ve
         r.countLast[j] = asB;
         for (int c = 0; c < 3; c++) r.sumA[c][j] = 0.0f;
     }
+    for (int c = 0; c < 3; c++) {
+        r.even[c][-1] = r.odd[c][-1] = -0.0f;
+        r.even[c][last] = r.odd[c][last] = -0.0f;
+    }
     gridGroups<L>(0, columns, [&](int j, auto lanes) { gridLoadRow<decltype(lanes)>(pos, r.a, j); });
     for (int s = 0; s < strips; s++) {
         const int* e = indices + static_cast<size_t>(s) * (2 * static_cast<size_t>(columns) + 1);
@@ -547,9 +559,7 @@ inline bool gridStripNormals(const int* indices, int columns, int strips, int ve
         gridGroups<L>(0, last, [&](int j, auto lanes) { gridFaces<decltype(lanes)>(r, j); });
         const int* count = s == 0 ? r.countFirst : r.countMiddle;
         ktVec3f* const rowA = normals + a;
-        gridEdgeColumn(r, count, rowA, 0, columns);
-        gridGroups<L>(1, last, [&](int j, auto lanes) { gridInnerColumns<decltype(lanes)>(r, count, rowA, j); });
-        gridEdgeColumn(r, count, rowA, last, columns);
+        gridGroups<L>(0, columns, [&](int j, auto lanes) { gridColumns<decltype(lanes)>(r, count, rowA, j); });
         std::memcpy(counts + a, count, sizeof(int) * static_cast<size_t>(columns));
         // Row B is the next strip's row A.
         for (int c = 0; c < 3; c++) {
