@@ -485,8 +485,9 @@ inline void gridLoadRow(const ktVec3f* row, float* const (&to)[3], int j) {
 }
 
 // The strip's faces 2 j (negated) and 2 j + 1 for the group of columns from j (j + 1 < columns).
+// Always inlined: as a call in the loop it cost about a microsecond per mesh.
 template <class L>
-inline void gridFaces(const GridRows& r, int j) {
+inline __attribute__((always_inline)) void gridFaces(const GridRows& r, int j) {
     const L ax = ktLoad<L>(r.a[0] + j), ay = ktLoad<L>(r.a[1] + j), az = ktLoad<L>(r.a[2] + j);
     const L bx = ktLoad<L>(r.b[0] + j), by = ktLoad<L>(r.b[1] + j), bz = ktLoad<L>(r.b[2] + j);
     const L cx = ktLoad<L>(r.a[0] + j + 1), cy = ktLoad<L>(r.a[1] + j + 1), cz = ktLoad<L>(r.a[2] + j + 1);
