@@ -247,6 +247,9 @@ void ktShapeStripNormals(ktSimdPath path, const int* indices, int count, int ver
 
 bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount, const ktVec3f* pos,
                              ktVec3f* normals, int* counts) {
+    // One column at a time (no lanes) the grid pass is slower than the run-by-run passes, whose
+    // simple loops the compiler vectorises.
+    if (path == ktSimdScalar) return false;
     // The layout ktMeshShape builds: the first strip starts 0, columns, 1, columns + 1, ...
     if (indices == nullptr || count < 3 || indices[0] != 0) return false;
     const int columns = indices[1];
@@ -269,9 +272,6 @@ bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int
             done = ktShapeGridNormalsAvx2(indices, columns, s, vertexCount, pos, normals, counts, block);
             break;
 #endif
-        case ktSimdScalar:
-            done = gridStripNormals<float>(indices, columns, s, vertexCount, pos, normals, counts, block);
-            break;
         default:
             done = gridStripNormals<ktFloat4>(indices, columns, s, vertexCount, pos, normals, counts, block);
             break;
