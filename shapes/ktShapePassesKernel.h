@@ -503,6 +503,19 @@ inline __attribute__((always_inline)) void gridFaces(const GridRows& r, int j) {
     ktStore(r.odd[2] + j, nz);
 }
 
+// finishNormal for a grid's vertices, every one of which has a face: the count is never 0, so the
+// lanes that finishNormal would set to (0, 0, 1) do not occur and are not looked for.
+template <class L>
+inline void gridFinish(ktVec3f* to, L x, L y, L z, const int* count) {
+    L n;
+    ktLoadInts(count, n);
+    x = x / n;
+    y = y / n;
+    z = z / n;
+    ktNormalizeSafe(x, y, z);
+    ktStoreVertices(to, x, y, z);
+}
+
 // Row A's sums take faces 2 j - 2, 2 j - 1, 2 j and are finished into rowA (its vertices'
 // normals) with the face counts `count`; row B's sums start from zero with faces 2 j - 1, 2 j,
 // 2 j + 1. Faces a column does not have are the -0 at columns -1 and columns - 1.
@@ -515,17 +528,13 @@ inline void gridColumns(const GridRows& r, const int* count, ktVec3f* rowA, int 
         s[c] = ((ktLoad<L>(r.sumA[c] + j) + e0) + o0) + e1;
         ktStore(r.sumB[c] + j, ((L(0.0f) + o0) + e1) + o1);
     }
-    L n;
-    ktLoadInts(count + j, n);
-    finishNormal(rowA + j, s[0], s[1], s[2], n);
+    gridFinish(rowA + j, s[0], s[1], s[2], count + j);
 }
 
 // A row whose sums (in `sum`) are whole, finished into `row`.
 template <class L>
 inline void gridFinishRow(float* const (&sum)[3], const int* count, ktVec3f* row, int j) {
-    L n;
-    ktLoadInts(count + j, n);
-    finishNormal(row + j, ktLoad<L>(sum[0] + j), ktLoad<L>(sum[1] + j), ktLoad<L>(sum[2] + j), n);
+    gridFinish(row + j, ktLoad<L>(sum[0] + j), ktLoad<L>(sum[1] + j), ktLoad<L>(sum[2] + j), count + j);
 }
 
 // The normals and counts of the grid's rows 0 .. strips (strips >= 1, columns >= 2, every vertex
