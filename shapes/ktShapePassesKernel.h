@@ -387,11 +387,9 @@ inline GridRows gridCarve(void* block, int columns) {
     return r;
 }
 
-// The next narrower lane type: 16 to 8 to 4 lanes to float.
+// The next narrower lane type: 16 to 8 to 4 lanes.
 template <class L>
-struct GridNarrower {
-    using type = float;
-};
+struct GridNarrower;
 #ifdef KT_MATH_KTLANESAVX2_H
 template <>
 struct GridNarrower<ktFloat8> {
@@ -405,23 +403,26 @@ struct GridNarrower<ktFloat16> {
 };
 #endif
 
-// body(j, L()) for groups covering the columns [begin, end): whole groups of L, then the rest in
-// narrower groups. A rest of more than half a group takes one more group of L, and a rest of
-// fewer than four columns one group of four, moved back so as to end at `end` but to start no
-// earlier than `lowest`: every body here computes a column the same way each time, so a column
-// done twice gets the same values.
+// body(j, L()) for groups covering the columns [begin, end), end - lowest >= 4: whole groups of
+// L, then the rest in narrower groups. A rest of more than half a group takes one more group of L,
+// and a rest of fewer than four columns one group of four, moved back so as to end at `end` but to
+// start no earlier than `lowest`: every body here computes a column the same way each time, so a
+// column done twice gets the same values. No group is narrower than four lanes: a float
+// instantiation of the formulas (global templates) in a wide kernel's object could be the copy
+// that the linker keeps for baseline code.
 template <class L, class Body>
 inline void gridGroups(int lowest, int begin, int end, Body body) {
     constexpr int w = ktLaneWidth<L>::value;
+    static_assert(w >= 4, "groups of four lanes at least");
     int j = begin;
     for (; j + w <= end; j += w) body(j, L());
-    if constexpr (w > 1) {
-        if (j == end) return;
-        if (end - lowest >= w && (2 * (end - j) > w || w == 4)) {
-            body(end - w, L());
-        } else {
-            gridGroups<typename GridNarrower<L>::type>(lowest, j, end, body);
-        }
+    if (j == end) return;
+    if constexpr (w == 4) {
+        body(end - w, L());
+    } else if (end - lowest >= w && 2 * (end - j) > w) {
+        body(end - w, L());
+    } else {
+        gridGroups<typename GridNarrower<L>::type>(lowest, j, end, body);
     }
 }
 template <class L, class Body>
@@ -537,7 +538,7 @@ inline void gridFinishRow(float* const (&sum)[3], const int* count, ktVec3f* row
     gridFinish(row + j, ktLoad<L>(sum[0] + j), ktLoad<L>(sum[1] + j), ktLoad<L>(sum[2] + j), count + j);
 }
 
-// The normals and counts of the grid's rows 0 .. strips (strips >= 1, columns >= 2, every vertex
+// The normals and counts of the grid's rows 0 .. strips (strips >= 1, columns >= 5, every vertex
 // named) when indices holds its strips, each `2 columns` entries and an entry outside
 // [0, vertexCount); false as soon as a strip differs, with the normals and counts partly written.
 // `block` is scratch of gridScratchFloats(columns) floats. Groups of L, as wide as the path runs.

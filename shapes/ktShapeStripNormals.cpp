@@ -253,7 +253,8 @@ bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int
     // The layout ktMeshShape builds: the first strip starts 0, columns, 1, columns + 1, ...
     if (indices == nullptr || count < 3 || indices[0] != 0) return false;
     const int columns = indices[1];
-    if (columns < 2) return false;
+    // From five columns every range of columns the pass works on holds a group of four lanes.
+    if (columns < 5) return false;
     const long long period = 2LL * columns + 1;
     if (count % period != 0) return false;
     const long long strips = count / period;

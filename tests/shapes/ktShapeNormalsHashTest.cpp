@@ -55,6 +55,7 @@ TEST(DrapoHashNormals, StripNormalsMatchTheFaceByFaceRule) {
         {"entries naming no vertex", 17, unnamed},
         {"grid strips, vertices past the grid", 6 * 37 + 3, gridStrips(6, 37)},
         {"grid strips, two columns", 6, gridStrips(3, 2)},
+        {"grid strips, five columns", 20, gridStrips(4, 5)},
         {"grid strips, one strip of 100 columns", 200, gridStrips(2, 100)},
         {"grid strips, the last strip differs", 6 * 37, lastStripDiffers},
         {"grid strips, a separator names a vertex", 6 * 37, separatorNamed},
