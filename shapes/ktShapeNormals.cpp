@@ -99,6 +99,10 @@ void ktShapeNormalsOn(ktSimdPath path, ktShape& shape) {
     ktVec3f* normals = shape.normalList;
     int* counts = shape.normalCountList;
     const ktVec3f* pos = shape.absVertexList;
+    // A grid mesh's strips (the cloth's) are done in one pass, averaging included.
+    if (shape.drawStyle == kt_TRIANGLE_STRIP && shape.enableIndex &&
+        ktShapeGridStripNormals(path, shape.indexList, shape.indexListLength, vertexCount, pos, normals, counts))
+        return;
     // All-zero bytes are +0.0f and 0, as setting each entry would leave them.
     if (vertexCount > 0) {
         std::memset(static_cast<void*>(normals), 0, sizeof(ktVec3f) * static_cast<size_t>(vertexCount));

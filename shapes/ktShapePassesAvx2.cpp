@@ -34,3 +34,8 @@ int ktShapeStripEntriesAvx2(float* nx, float* ny, float* nz, const int* vertex, 
     return stripEntryPairs<ktFloat8>(StripRun{nullptr, nullptr, nullptr, nx, ny, nz}, vertex, normals, counts, begin,
                                      end);
 }
+
+bool ktShapeGridNormalsAvx2(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
+                        ktVec3f* normals, int* counts, void* scratch) {
+    return gridStripNormals<ktFloat8>(indices, columns, strips, vertexCount, pos, normals, counts, scratch);
+}

@@ -12,6 +12,9 @@
 #ifndef KT_SHAPES_KTSHAPEPASSESKERNEL_H
 #define KT_SHAPES_KTSHAPEPASSESKERNEL_H
 
+#include <cstddef>
+#include <cstring>
+
 #include "math/ktFormulas.h"
 #include "math/ktLanes.h"
 #include "math/ktVec3f.h"
@@ -63,8 +66,19 @@ inline int windowPositionGroups(const float (&camera)[4][4], const int (&viewpor
     return i;
 }
 
-// Each normal sum divided by its face count (as a float) and brought to unit length; (0, 0, 1)
-// where no face counted.
+// A normal sum (x, y, z) of `count` faces (as a float) divided by the count and brought to unit
+// length, stored at `to`; (0, 0, 1) where no face counted.
+template <class L>
+inline void finishNormal(ktVec3f* to, L x, L y, L z, L count) {
+    x = x / count;
+    y = y / count;
+    z = z / count;
+    ktNormalizeSafe(x, y, z);
+    const auto none = count == L(0.0f);
+    ktStoreVertices(to, ktSelect(none, L(0.0f), x), ktSelect(none, L(0.0f), y), ktSelect(none, L(1.0f), z));
+}
+
+// Each normal sum finished in place (finishNormal).
 template <class L>
 inline int finishNormalGroups(ktVec3f* normals, const int* counts, int begin, int end) {
     constexpr int w = ktLaneWidth<L>::value;
@@ -73,13 +87,7 @@ inline int finishNormalGroups(ktVec3f* normals, const int* counts, int begin, in
         L x, y, z, count;
         ktLoadVertices(normals + v, x, y, z);
         ktLoadInts(counts + v, count);
-        x = x / count;
-        y = y / count;
-        z = z / count;
-        ktNormalizeSafe(x, y, z);
-        const auto none = count == L(0.0f);
-        ktStoreVertices(normals + v, ktSelect(none, L(0.0f), x), ktSelect(none, L(0.0f), y),
-                        ktSelect(none, L(1.0f), z));
+        finishNormal(normals + v, x, y, z, count);
     }
     return v;
 }
@@ -339,6 +347,248 @@ inline int stripEntryPairs(const StripRun& r, const int* vertex, ktVec3f* normal
     return j;
 }
 #endif
+
+// A grid mesh's strips (ktMeshShape's index list): strip s of a grid `columns` wide alternates
+// between rows A = s and B = s + 1, entry 2 j being vertex A_j = s * columns + j and entry 2 j + 1
+// vertex B_j = (s + 1) * columns + j, and one entry that names no vertex ends it. Its face 2 j is
+// (A_j, B_j, A_j+1), negated, and its face 2 j + 1 is (B_j, A_j+1, B_j+1), so vertex A_j receives
+// faces 2 j - 2, 2 j - 1, 2 j and vertex B_j faces 2 j - 1, 2 j, 2 j + 1, those of them that exist.
+// Row s receives faces from strip s - 1 and then from strip s only: once strip s is done its sums
+// are whole, and the row is averaged and stored while its values are still in registers and L1.
+// Positions, face normals and sums go by column through short per-row arrays, so a vertex is read
+// once and its normal written once, and there is no separate averaging pass.
+
+// The per-row arrays, carved from one scratch block (gridScratchFloats floats, 64-byte aligned):
+// positions of rows A and B, the strip's even faces (negated) and odd faces by column j (face 2 j
+// and 2 j + 1), the sums of rows A and B, and the face counts of a first, middle and last row.
+// The face arrays also have the columns -1 and columns - 1, which hold -0: x + (-0) is x for
+// every x, so a vertex at either end of a row adds them in place of the faces it does not have,
+// and every column is summed the same way.
+struct GridRows {
+    float *a[3], *b[3], *even[3], *odd[3], *sumA[3], *sumB[3];
+    int *countFirst, *countMiddle, *countLast;
+};
+
+// Floats per array: whole 64-byte lines, with room for column -1.
+inline size_t gridStride(int columns) { return (static_cast<size_t>(columns) + 16) / 16 * 16; }
+inline size_t gridScratchFloats(int columns) { return 21 * gridStride(columns); }
+
+inline GridRows gridCarve(void* block, int columns) {
+    const size_t stride = gridStride(columns);
+    float* f = static_cast<float*>(block);
+    GridRows r;
+    float** const arrays[6] = {r.a, r.b, r.even, r.odd, r.sumA, r.sumB};
+    for (float** array : arrays)
+        for (int c = 0; c < 3; c++, f += stride) array[c] = f + 1;
+    int* n = reinterpret_cast<int*>(f);
+    r.countFirst = n;
+    r.countMiddle = n + stride;
+    r.countLast = n + 2 * stride;
+    return r;
+}
+
+// The next narrower lane type: 16 to 8 to 4 lanes.
+template <class L>
+struct GridNarrower;
+#ifdef KT_MATH_KTLANESAVX2_H
+template <>
+struct GridNarrower<ktFloat8> {
+    using type = ktFloat4;
+};
+#endif
+#ifdef KT_MATH_KTLANESAVX512_H
+template <>
+struct GridNarrower<ktFloat16> {
+    using type = ktFloat8;
+};
+#endif
+
+// body(j, L()) for groups covering the columns [begin, end), end - lowest >= 4: whole groups of
+// L, then the rest in narrower groups. A rest of more than half a group takes one more group of L,
+// and a rest of fewer than four columns one group of four, moved back so as to end at `end` but to
+// start no earlier than `lowest`: every body here computes a column the same way each time, so a
+// column done twice gets the same values. No group is narrower than four lanes: a float
+// instantiation of the formulas (global templates) in a wide kernel's object could be the copy
+// that the linker keeps for baseline code.
+template <class L, class Body>
+inline void gridGroups(int lowest, int begin, int end, Body body) {
+    constexpr int w = ktLaneWidth<L>::value;
+    static_assert(w >= 4, "groups of four lanes at least");
+    int j = begin;
+    for (; j + w <= end; j += w) body(j, L());
+    if (j == end) return;
+    if constexpr (w == 4) {
+        body(end - w, L());
+    } else if (end - lowest >= w && 2 * (end - j) > w) {
+        body(end - w, L());
+    } else {
+        gridGroups<typename GridNarrower<L>::type>(lowest, j, end, body);
+    }
+}
+template <class L, class Body>
+inline void gridGroups(int begin, int end, Body body) {
+    gridGroups<L>(begin, begin, end, body);
+}
+
+// Whether entries e[0 .. 2 columns) are a, b, a + 1, b + 1, ..., a + columns - 1, b + columns - 1.
+inline bool gridStripMatches(const int* e, int a, int b, int columns) {
+#if defined(KT_MATH_KTLANESAVX512_H) || defined(KT_MATH_KTLANESAVX2_H) || KT_LANES_SSE2
+    const int n = 2 * columns;
+#endif
+#if defined(KT_MATH_KTLANESAVX512_H)
+    if (n >= 16) {
+        const __m512i start = _mm512_add_epi32(_mm512_mask_blend_epi32(0xaaaa, _mm512_set1_epi32(a), _mm512_set1_epi32(b)),
+                                               _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7));
+        auto differ = [&](int p) {
+            return _mm512_cmpneq_epi32_mask(_mm512_loadu_si512(e + p), _mm512_add_epi32(start, _mm512_set1_epi32(p / 2)));
+        };
+        __mmask16 bad = differ(n - 16);
+        for (int p = 0; p + 16 <= n; p += 16) bad |= differ(p);
+        return bad == 0;
+    }
+#elif defined(KT_MATH_KTLANESAVX2_H)
+    if (n >= 8) {
+        const __m256i start = _mm256_add_epi32(_mm256_blend_epi32(_mm256_set1_epi32(a), _mm256_set1_epi32(b), 0xaa),
+                                               _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
+        auto same = [&](int p) {
+            return _mm256_cmpeq_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(e + p)),
+                                      _mm256_add_epi32(start, _mm256_set1_epi32(p / 2)));
+        };
+        __m256i all = same(n - 8);
+        for (int p = 0; p + 8 <= n; p += 8) all = _mm256_and_si256(all, same(p));
+        return _mm256_movemask_epi8(all) == -1;
+    }
+#elif KT_LANES_SSE2
+    if (n >= 4) {
+        const __m128i start = _mm_setr_epi32(a, b, a + 1, b + 1);
+        auto same = [&](int p) {
+            return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(e + p)),
+                                   _mm_add_epi32(start, _mm_set1_epi32(p / 2)));
+        };
+        __m128i all = same(n - 4);
+        for (int p = 0; p + 4 <= n; p += 4) all = _mm_and_si128(all, same(p));
+        return _mm_movemask_epi8(all) == 0xffff;
+    }
+#endif
+    bool same = true;
+    for (int j = 0; j < columns; j++) same &= (e[2 * j] == a + j) & (e[2 * j + 1] == b + j);
+    return same;
+}
+
+// Row `row` (columns vertices) into per-coordinate arrays, the group of columns from j.
+template <class L>
+inline void gridLoadRow(const ktVec3f* row, float* const (&to)[3], int j) {
+    L x, y, z;
+    ktLoadVertices(row + j, x, y, z);
+    ktStore(to[0] + j, x);
+    ktStore(to[1] + j, y);
+    ktStore(to[2] + j, z);
+}
+
+// The strip's faces 2 j (negated) and 2 j + 1 for the group of columns from j (j + 1 < columns).
+// Always inlined: GCC otherwise leaves it a call in the loop.
+template <class L>
+inline __attribute__((always_inline)) void gridFaces(const GridRows& r, int j) {
+    const L ax = ktLoad<L>(r.a[0] + j), ay = ktLoad<L>(r.a[1] + j), az = ktLoad<L>(r.a[2] + j);
+    const L bx = ktLoad<L>(r.b[0] + j), by = ktLoad<L>(r.b[1] + j), bz = ktLoad<L>(r.b[2] + j);
+    const L cx = ktLoad<L>(r.a[0] + j + 1), cy = ktLoad<L>(r.a[1] + j + 1), cz = ktLoad<L>(r.a[2] + j + 1);
+    const L dx = ktLoad<L>(r.b[0] + j + 1), dy = ktLoad<L>(r.b[1] + j + 1), dz = ktLoad<L>(r.b[2] + j + 1);
+    L nx, ny, nz;
+    ktFaceNormal(ax, ay, az, bx, by, bz, cx, cy, cz, nx, ny, nz);
+    ktStore(r.even[0] + j, -nx);
+    ktStore(r.even[1] + j, -ny);
+    ktStore(r.even[2] + j, -nz);
+    ktFaceNormal(bx, by, bz, cx, cy, cz, dx, dy, dz, nx, ny, nz);
+    ktStore(r.odd[0] + j, nx);
+    ktStore(r.odd[1] + j, ny);
+    ktStore(r.odd[2] + j, nz);
+}
+
+// finishNormal for a grid's vertices, every one of which has a face: the count is never 0, so the
+// lanes that finishNormal would set to (0, 0, 1) do not occur and are not looked for.
+template <class L>
+inline void gridFinish(ktVec3f* to, L x, L y, L z, const int* count) {
+    L n;
+    ktLoadInts(count, n);
+    x = x / n;
+    y = y / n;
+    z = z / n;
+    ktNormalizeSafe(x, y, z);
+    ktStoreVertices(to, x, y, z);
+}
+
+// Row A's sums take faces 2 j - 2, 2 j - 1, 2 j and are finished into rowA (its vertices'
+// normals) with the face counts `count`; row B's sums start from zero with faces 2 j - 1, 2 j,
+// 2 j + 1. Faces a column does not have are the -0 at columns -1 and columns - 1.
+template <class L>
+inline void gridColumns(const GridRows& r, const int* count, ktVec3f* rowA, int j) {
+    L s[3];
+    for (int c = 0; c < 3; c++) {
+        const L e0 = ktLoad<L>(r.even[c] + j - 1), o0 = ktLoad<L>(r.odd[c] + j - 1);
+        const L e1 = ktLoad<L>(r.even[c] + j), o1 = ktLoad<L>(r.odd[c] + j);
+        s[c] = ((ktLoad<L>(r.sumA[c] + j) + e0) + o0) + e1;
+        ktStore(r.sumB[c] + j, ((L(0.0f) + o0) + e1) + o1);
+    }
+    gridFinish(rowA + j, s[0], s[1], s[2], count + j);
+}
+
+// A row whose sums (in `sum`) are whole, finished into `row`.
+template <class L>
+inline void gridFinishRow(float* const (&sum)[3], const int* count, ktVec3f* row, int j) {
+    gridFinish(row + j, ktLoad<L>(sum[0] + j), ktLoad<L>(sum[1] + j), ktLoad<L>(sum[2] + j), count + j);
+}
+
+// The normals and counts of the grid's rows 0 .. strips (strips >= 1, columns >= 5, every vertex
+// named) when indices holds its strips, each `2 columns` entries and an entry outside
+// [0, vertexCount); false as soon as a strip differs, with the normals and counts partly written.
+// `block` is scratch of gridScratchFloats(columns) floats. Groups of L, as wide as the path runs.
+template <class L>
+inline bool gridStripNormals(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
+                             ktVec3f* normals, int* counts, void* block) {
+    GridRows r = gridCarve(block, columns);
+    const int last = columns - 1;
+    for (int j = 0; j < columns; j++) {
+        // As rows A and B of a strip: faces 2 j - 2, 2 j - 1, 2 j and 2 j - 1, 2 j, 2 j + 1.
+        const int asA = (j > 0 ? 2 : 0) + (j < last ? 1 : 0), asB = (j > 0 ? 1 : 0) + (j < last ? 2 : 0);
+        r.countFirst[j] = asA;
+        r.countMiddle[j] = asA + asB;
+        r.countLast[j] = asB;
+        for (int c = 0; c < 3; c++) r.sumA[c][j] = 0.0f;
+    }
+    for (int c = 0; c < 3; c++) {
+        r.even[c][-1] = r.odd[c][-1] = -0.0f;
+        r.even[c][last] = r.odd[c][last] = -0.0f;
+    }
+    gridGroups<L>(0, columns, [&](int j, auto lanes) { gridLoadRow<decltype(lanes)>(pos, r.a, j); });
+    for (int s = 0; s < strips; s++) {
+        const int* e = indices + static_cast<size_t>(s) * (2 * static_cast<size_t>(columns) + 1);
+        const int a = s * columns, b = a + columns;
+        if (!gridStripMatches(e, a, b, columns) ||
+            static_cast<unsigned>(e[2 * columns]) < static_cast<unsigned>(vertexCount))
+            return false;
+        gridGroups<L>(0, columns, [&](int j, auto lanes) { gridLoadRow<decltype(lanes)>(pos + b, r.b, j); });
+        gridGroups<L>(0, last, [&](int j, auto lanes) { gridFaces<decltype(lanes)>(r, j); });
+        const int* count = s == 0 ? r.countFirst : r.countMiddle;
+        ktVec3f* const rowA = normals + a;
+        gridGroups<L>(0, columns, [&](int j, auto lanes) { gridColumns<decltype(lanes)>(r, count, rowA, j); });
+        std::memcpy(counts + a, count, sizeof(int) * static_cast<size_t>(columns));
+        // Row B is the next strip's row A.
+        for (int c = 0; c < 3; c++) {
+            float* t = r.a[c];
+            r.a[c] = r.b[c];
+            r.b[c] = t;
+            t = r.sumA[c];
+            r.sumA[c] = r.sumB[c];
+            r.sumB[c] = t;
+        }
+    }
+    const int lastRow = strips * columns;
+    gridGroups<L>(0, columns, [&](int j, auto lanes) {
+        gridFinishRow<decltype(lanes)>(r.sumA, r.countLast, normals + lastRow, j);
+    });
+    std::memcpy(counts + lastRow, r.countLast, sizeof(int) * static_cast<size_t>(columns));
+    return true;
+}
 
 }  // namespace
 

@@ -20,6 +20,9 @@ int ktShapeFinishNormalsAvx2(ktVec3f* normals, const int* counts, int count);
 int ktShapeStripGatherAvx2(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count);
 int ktShapeStripEntriesAvx2(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
                             int begin, int end);
+// A grid mesh's strips, normals finished, as gridStripNormals (shapes/ktShapePassesKernel.h) makes them.
+bool ktShapeGridNormalsAvx2(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
+                            ktVec3f* normals, int* counts, void* scratch);
 
 int ktShapeWorldPositionsAvx512(const float (&m)[4][4], const ktVec3f* own, ktVec3f* world, int count);
 int ktShapeWindowPositionsAvx512(const float (&camera)[4][4], const int (&viewport)[4], const ktVec3f* world,
@@ -30,6 +33,8 @@ int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count);
 int ktShapeStripGatherAvx512(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count);
 int ktShapeStripEntriesAvx512(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
                               int begin, int end);
+bool ktShapeGridNormalsAvx512(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
+                              ktVec3f* normals, int* counts, void* scratch);
 #endif
 
 #endif

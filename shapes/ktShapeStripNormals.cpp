@@ -60,6 +60,31 @@ private:
 // The library draws from one thread; the block is kept for the next frame.
 StripScratch scratch;
 
+// The per-row arrays of a grid's strips (gridStripNormals), sized to the widest grid seen.
+class GridScratch {
+public:
+    // Room for a grid `columns` wide; null when it cannot be had.
+    void* reserve(int columns) {
+        if (columns <= capacity) return aligned;
+        const size_t floats = gridScratchFloats(columns);
+        if (floats > (SIZE_MAX - 64) / sizeof(float)) return nullptr;
+        void* grown = std::malloc(floats * sizeof(float) + 64);
+        if (grown == nullptr) return nullptr;
+        std::free(block);
+        block = grown;
+        aligned = reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(grown) + 63) / 64 * 64);
+        capacity = columns;
+        return aligned;
+    }
+
+private:
+    void* block = nullptr;
+    void* aligned = nullptr;
+    int capacity = 0;
+};
+
+GridScratch gridScratch;
+
 // The entry of a run: indices[first + k], or first + k in vertex order.
 inline int runEntry(const int* indices, int first, int k) {
     return indices != nullptr ? indices[first + k] : first + k;
@@ -218,4 +243,47 @@ void ktShapeStripNormals(ktSimdPath path, const int* indices, int count, int ver
         }
         k = end + 1;  // past the entry that names no vertex
     }
+}
+
+bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount, const ktVec3f* pos,
+                             ktVec3f* normals, int* counts) {
+    // One column at a time (no lanes) the grid pass is slower than the run-by-run passes, whose
+    // simple loops the compiler vectorises.
+    if (path == ktSimdScalar) return false;
+    // The layout ktMeshShape builds: the first strip starts 0, columns, 1, columns + 1, ...
+    if (indices == nullptr || count < 3 || indices[0] != 0) return false;
+    const int columns = indices[1];
+    // From five columns every range of columns the pass works on holds a group of four lanes.
+    if (columns < 5) return false;
+    const long long period = 2LL * columns + 1;
+    if (count % period != 0) return false;
+    const long long strips = count / period;
+    const long long gridVertices = (strips + 1) * columns;
+    if (gridVertices > vertexCount) return false;
+    void* block = gridScratch.reserve(columns);
+    if (block == nullptr) return false;
+    const int s = static_cast<int>(strips);
+    bool done = false;
+    switch (path) {
+#if KT_SIMD_WIDE
+        case ktSimdAvx512:
+            done = ktShapeGridNormalsAvx512(indices, columns, s, vertexCount, pos, normals, counts, block);
+            break;
+        case ktSimdAvx2:
+            done = ktShapeGridNormalsAvx2(indices, columns, s, vertexCount, pos, normals, counts, block);
+            break;
+#endif
+        default:
+            done = gridStripNormals<ktFloat4>(indices, columns, s, vertexCount, pos, normals, counts, block);
+            break;
+    }
+    if (!done) return false;
+    // Vertices past the grid take part in no face.
+    for (int v = static_cast<int>(gridVertices); v < vertexCount; v++) {
+        normals[v].x = 0.0f;
+        normals[v].y = 0.0f;
+        normals[v].z = 1.0f;
+        counts[v] = 0;
+    }
+    return true;
 }

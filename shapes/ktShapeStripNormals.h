@@ -15,4 +15,14 @@
 void ktShapeStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount, const ktVec3f* pos,
                          ktVec3f* normals, int* counts);
 
+// The whole normals pass (sums, counts, averaging) for the index list of a grid mesh's strips, as
+// ktMeshShape builds it: strip s alternates between the vertices of rows s and s + 1 (s * columns
+// + j and (s + 1) * columns + j for j = 0 .. columns - 1) and ends with an entry that names no
+// vertex. Each row's normals are finished as soon as the two strips that touch it are done. The
+// bits are those of ktShapeStripNormals followed by the averaging. False, with the normals and
+// counts in no particular state, when the list has another layout, the grid fewer than five
+// columns, or `path` is ktSimdScalar.
+bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount, const ktVec3f* pos,
+                             ktVec3f* normals, int* counts);
+
 #endif

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "math/ktSimd.h"
@@ -26,7 +27,23 @@ struct StripCase {
     std::vector<int> indices;  // empty: vertex order
 };
 
+// The index list of a grid mesh's strips (ktMeshShape's layout): strip i alternates between rows
+// i and i + 1, then a separator.
+std::vector<int> gridStrips(int rows, int columns) {
+    std::vector<int> e;
+    for (int i = 0; i + 1 < rows; i++) {
+        for (int j = 0; j < columns; j++) e.push_back(i * columns + j), e.push_back((i + 1) * columns + j);
+        e.push_back(-1);
+    }
+    return e;
+}
+
 TEST(DrapoHashNormals, StripNormalsMatchTheFaceByFaceRule) {
+    // Grid strips as the mesh has them, and lists that start like them and then differ.
+    std::vector<int> lastStripDiffers = gridStrips(6, 37);
+    std::swap(lastStripDiffers[lastStripDiffers.size() - 4], lastStripDiffers[lastStripDiffers.size() - 6]);
+    std::vector<int> separatorNamed = gridStrips(6, 37);
+    separatorNamed[2 * 2 * 37 + 1] = 5;
     std::vector<int> longWithBreaks;
     for (int k = 0; k < 1500; k++) longWithBreaks.push_back(k % 97 == 96 ? -1 : (k * 7) % 1000);
     std::vector<int> repeats = {0, 1, 2, 3, 4, 4, 5, 6, 5, 7, 8, 9, 10, 8, 11, 12, 13, 14, 15};
@@ -36,6 +53,12 @@ TEST(DrapoHashNormals, StripNormalsMatchTheFaceByFaceRule) {
         {"long runs with breaks", 1000, longWithBreaks},
         {"vertex repeated within a few entries", 16, repeats},
         {"entries naming no vertex", 17, unnamed},
+        {"grid strips, vertices past the grid", 6 * 37 + 3, gridStrips(6, 37)},
+        {"grid strips, two columns", 6, gridStrips(3, 2)},
+        {"grid strips, five columns", 20, gridStrips(4, 5)},
+        {"grid strips, one strip of 100 columns", 200, gridStrips(2, 100)},
+        {"grid strips, the last strip differs", 6 * 37, lastStripDiffers},
+        {"grid strips, a separator names a vertex", 6 * 37, separatorNamed},
     };
     for (const StripCase& c : cases) {
         SCOPED_TRACE(c.name);
