@@ -5,6 +5,7 @@
 # B, their ratio B/A and the round medians, grouped by path (KT_SIMD).
 # Usage: scripts/bench-compare.sh A-build-dir B-build-dir [paths] [reps] [rounds] [filter]
 #   paths defaults to "avx512 avx2 sse2"; the shape benchmarks need a display (scripts/with-xvfb.sh).
+#   KT_BENCH_RAW=file keeps every round's figures (path, program, side, round, benchmark, time).
 set -u
 a=${1:?usage: bench-compare.sh A-build-dir B-build-dir [paths] [reps] [rounds] [filter]}
 b=${2:?usage: bench-compare.sh A-build-dir B-build-dir [paths] [reps] [rounds] [filter]}
@@ -35,6 +36,7 @@ for path in $paths; do
   done
 done
 echo "load after: $(uptime)"
+[ -n "${KT_BENCH_RAW:-}" ] && cp "$out" "$KT_BENCH_RAW"
 # Median of the round medians per (path, program, benchmark, side); the time unit is the program's
 # own (us for the cloth, ns for the shapes).
 awk '
@@ -54,7 +56,7 @@ awk '
       group = "KT_SIMD=" k[1] " " k[2]
       if (group != last) { print "=== " group; last = group }
       ma = median(runs[order[i], "A"]); mb = median(runs[order[i], "B"])
-      printf "%-32s A %9.1f  B %9.1f  B/A %6.3f  A[%s ] B[%s ]\n", k[3], ma, mb, ma > 0 ? mb / ma : 0,
+      printf "%-32s A %9.1f  B %9.1f  B/A %6.3f  A[%s ] B[%s ]\n", k[3], ma, mb, (ma > 0 ? mb / ma : 0),
              runs[order[i], "A"], runs[order[i], "B"]
     }
   }' "$out"
