@@ -32,7 +32,8 @@ struct drapoNearAngles {
 // different in every group, and a test per lane would be mispredicted again and again.
 template <class L, class D>
 inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
-    const int changed = ~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) & ((1 << ktLaneWidth<L>::value) - 1);
+    const int changed =
+        ~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) & ((1 << ktLaneWidth<L>::value) - 1);
     if (changed != 0) {
         alignas(64) float angles[16];
         ktStore(angles, angle);

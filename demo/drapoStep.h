@@ -32,13 +32,12 @@ struct drapoStepJob {
 
 // Positions: fills px, py, pz (vx ... word too where the stages move the knobs), freeMask and the
 // list, returns the number listed and sets `finite` to whether every coordinate is finite and at
-// most half the float range, so that every difference between knobs is finite. Touches: the contact tests of the listed knobs;
-// the knobs it lifted replace the front of the list, and it returns their number. Stages: the
-// spring increment of every free knob into k1 ... k4, only for finite differences and finite
-// scratch vectors (an absent spring's term is then 0); where drapoStagesMoveOn holds it also
-// moves the knobs as Updates does, from the copied positions and velocities, so moving a knob
-// does not change the increments of those after it. Updates: velocity and position of every free
-// knob from k1 and enviro.
+// most half the float range, so that every difference between knobs is finite. Touches: the contact tests of
+// the listed knobs; the knobs it lifted replace the front of the list, and it returns their number. Stages:
+// the spring increment of every free knob into k1 ... k4, only for finite differences and finite scratch
+// vectors (an absent spring's term is then 0); where drapoStagesMoveOn holds it also moves the knobs as
+// Updates does, from the copied positions and velocities, so moving a knob does not change the increments of
+// those after it. Updates: velocity and position of every free knob from k1 and enviro.
 #define DRAPO_STEP_DECLARE(S)                                     \
     int drapoPositions##S(const drapoStepJob& job, bool& finite); \
     int drapoTouches##S(const drapoStepJob& job);                 \

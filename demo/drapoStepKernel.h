@@ -441,10 +441,12 @@ int drapoTouchLanes(const drapoStepJob& job) {
 }
 
 // The entry points of one instruction set (suffix S, lane type L).
-#define DRAPO_STEP_ENTRIES(S, L)                                                                              \
-    int drapoPositions##S(const drapoStepJob& job, bool& finite) { return drapoPositionLanes<L>(job, finite); } \
-    int drapoTouches##S(const drapoStepJob& job) { return drapoTouchLanes<L>(job); }                           \
-    void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }                                  \
+#define DRAPO_STEP_ENTRIES(S, L)                                                     \
+    int drapoPositions##S(const drapoStepJob& job, bool& finite) {                   \
+        return drapoPositionLanes<L>(job, finite);                                   \
+    }                                                                                \
+    int drapoTouches##S(const drapoStepJob& job) { return drapoTouchLanes<L>(job); } \
+    void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }        \
     void drapoUpdates##S(const drapoStepJob& job) { drapoUpdateLanes<L>(job); }
 
 }  // namespace

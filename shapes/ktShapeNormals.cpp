@@ -101,7 +101,8 @@ void ktShapeNormalsOn(ktSimdPath path, ktShape& shape) {
     const ktVec3f* pos = shape.absVertexList;
     // A grid mesh's strips (the cloth's) are done in one pass, averaging included.
     if (shape.drawStyle == kt_TRIANGLE_STRIP && shape.enableIndex &&
-        ktShapeGridStripNormals(path, shape.indexList, shape.indexListLength, vertexCount, pos, normals, counts))
+        ktShapeGridStripNormals(path, shape.indexList, shape.indexListLength, vertexCount, pos, normals,
+                                counts))
         return;
     // All-zero bytes are +0.0f and 0, as setting each entry would leave them.
     if (vertexCount > 0) {

@@ -36,6 +36,6 @@ int ktShapeStripEntriesAvx2(float* nx, float* ny, float* nz, const int* vertex, 
 }
 
 bool ktShapeGridNormalsAvx2(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
-                        ktVec3f* normals, int* counts, void* scratch) {
+                            ktVec3f* normals, int* counts, void* scratch) {
     return gridStripNormals<ktFloat8>(indices, columns, strips, vertexCount, pos, normals, counts, scratch);
 }

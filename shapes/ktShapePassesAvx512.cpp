@@ -38,7 +38,7 @@ int ktShapeStripEntriesAvx512(float* nx, float* ny, float* nz, const int* vertex
                                       end);
 }
 
-bool ktShapeGridNormalsAvx512(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
-                        ktVec3f* normals, int* counts, void* scratch) {
+bool ktShapeGridNormalsAvx512(const int* indices, int columns, int strips, int vertexCount,
+                              const ktVec3f* pos, ktVec3f* normals, int* counts, void* scratch) {
     return gridStripNormals<ktFloat16>(indices, columns, strips, vertexCount, pos, normals, counts, scratch);
 }

@@ -67,15 +67,21 @@ inline int windowPositionGroups(const float (&camera)[4][4], const int (&viewpor
 }
 
 // A normal sum (x, y, z) of `count` faces (as a float) divided by the count and brought to unit
-// length, stored at `to`; (0, 0, 1) where no face counted.
-template <class L>
+// length, stored at `to`; (0, 0, 1) where no face counted. A caller whose counts are never 0 (a
+// grid's vertices) passes MayBeEmpty = false, and those lanes are not looked for.
+template <class L, bool MayBeEmpty = true>
 inline void finishNormal(ktVec3f* to, L x, L y, L z, L count) {
     x = x / count;
     y = y / count;
     z = z / count;
     ktNormalizeSafe(x, y, z);
-    const auto none = count == L(0.0f);
-    ktStoreVertices(to, ktSelect(none, L(0.0f), x), ktSelect(none, L(0.0f), y), ktSelect(none, L(1.0f), z));
+    if constexpr (MayBeEmpty) {
+        const auto none = count == L(0.0f);
+        ktStoreVertices(to, ktSelect(none, L(0.0f), x), ktSelect(none, L(0.0f), y),
+                        ktSelect(none, L(1.0f), z));
+    } else {
+        ktStoreVertices(to, x, y, z);
+    }
 }
 
 // Each normal sum finished in place (finishNormal).
@@ -437,10 +443,12 @@ inline bool gridStripMatches(const int* e, int a, int b, int columns) {
 #endif
 #if defined(KT_MATH_KTLANESAVX512_H)
     if (n >= 16) {
-        const __m512i start = _mm512_add_epi32(_mm512_mask_blend_epi32(0xaaaa, _mm512_set1_epi32(a), _mm512_set1_epi32(b)),
-                                               _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7));
+        const __m512i start =
+            _mm512_add_epi32(_mm512_mask_blend_epi32(0xaaaa, _mm512_set1_epi32(a), _mm512_set1_epi32(b)),
+                             _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7));
         auto differ = [&](int p) {
-            return _mm512_cmpneq_epi32_mask(_mm512_loadu_si512(e + p), _mm512_add_epi32(start, _mm512_set1_epi32(p / 2)));
+            return _mm512_cmpneq_epi32_mask(_mm512_loadu_si512(e + p),
+                                            _mm512_add_epi32(start, _mm512_set1_epi32(p / 2)));
         };
         __mmask16 bad = differ(n - 16);
         for (int p = 0; p + 16 <= n; p += 16) bad |= differ(p);
@@ -448,8 +456,9 @@ inline bool gridStripMatches(const int* e, int a, int b, int columns) {
     }
 #elif defined(KT_MATH_KTLANESAVX2_H)
     if (n >= 8) {
-        const __m256i start = _mm256_add_epi32(_mm256_blend_epi32(_mm256_set1_epi32(a), _mm256_set1_epi32(b), 0xaa),
-                                               _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
+        const __m256i start =
+            _mm256_add_epi32(_mm256_blend_epi32(_mm256_set1_epi32(a), _mm256_set1_epi32(b), 0xaa),
+                             _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
         auto same = [&](int p) {
             return _mm256_cmpeq_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(e + p)),
                                       _mm256_add_epi32(start, _mm256_set1_epi32(p / 2)));
@@ -504,17 +513,12 @@ inline __attribute__((always_inline)) void gridFaces(const GridRows& r, int j) {
     ktStore(r.odd[2] + j, nz);
 }
 
-// finishNormal for a grid's vertices, every one of which has a face: the count is never 0, so the
-// lanes that finishNormal would set to (0, 0, 1) do not occur and are not looked for.
+// finishNormal for a grid's vertices, every one of which has a face, so no count is 0.
 template <class L>
 inline void gridFinish(ktVec3f* to, L x, L y, L z, const int* count) {
     L n;
     ktLoadInts(count, n);
-    x = x / n;
-    y = y / n;
-    z = z / n;
-    ktNormalizeSafe(x, y, z);
-    ktStoreVertices(to, x, y, z);
+    finishNormal<L, false>(to, x, y, z, n);
 }
 
 // Row A's sums take faces 2 j - 2, 2 j - 1, 2 j and are finished into rowA (its vertices'
@@ -570,7 +574,8 @@ inline bool gridStripNormals(const int* indices, int columns, int strips, int ve
         gridGroups<L>(0, last, [&](int j, auto lanes) { gridFaces<decltype(lanes)>(r, j); });
         const int* count = s == 0 ? r.countFirst : r.countMiddle;
         ktVec3f* const rowA = normals + a;
-        gridGroups<L>(0, columns, [&](int j, auto lanes) { gridColumns<decltype(lanes)>(r, count, rowA, j); });
+        gridGroups<L>(0, columns,
+                      [&](int j, auto lanes) { gridColumns<decltype(lanes)>(r, count, rowA, j); });
         std::memcpy(counts + a, count, sizeof(int) * static_cast<size_t>(columns));
         // Row B is the next strip's row A.
         for (int c = 0; c < 3; c++) {

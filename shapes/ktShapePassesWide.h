@@ -33,8 +33,8 @@ int ktShapeFinishNormalsAvx512(ktVec3f* normals, const int* counts, int count);
 int ktShapeStripGatherAvx512(const ktVec3f* pos, const int* vertex, float* px, float* py, float* pz, int count);
 int ktShapeStripEntriesAvx512(float* nx, float* ny, float* nz, const int* vertex, ktVec3f* normals, int* counts,
                               int begin, int end);
-bool ktShapeGridNormalsAvx512(const int* indices, int columns, int strips, int vertexCount, const ktVec3f* pos,
-                              ktVec3f* normals, int* counts, void* scratch);
+bool ktShapeGridNormalsAvx512(const int* indices, int columns, int strips, int vertexCount,
+                              const ktVec3f* pos, ktVec3f* normals, int* counts, void* scratch);
 #endif
 
 #endif

@@ -245,8 +245,8 @@ void ktShapeStripNormals(ktSimdPath path, const int* indices, int count, int ver
     }
 }
 
-bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount, const ktVec3f* pos,
-                             ktVec3f* normals, int* counts) {
+bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount,
+                             const ktVec3f* pos, ktVec3f* normals, int* counts) {
     // One column at a time (no lanes) the grid pass is slower than the run-by-run passes, whose
     // simple loops the compiler vectorises.
     if (path == ktSimdScalar) return false;

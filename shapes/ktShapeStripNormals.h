@@ -22,7 +22,7 @@ void ktShapeStripNormals(ktSimdPath path, const int* indices, int count, int ver
 // bits are those of ktShapeStripNormals followed by the averaging. False, with the normals and
 // counts in no particular state, when the list has another layout, the grid fewer than five
 // columns, or `path` is ktSimdScalar.
-bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount, const ktVec3f* pos,
-                             ktVec3f* normals, int* counts);
+bool ktShapeGridStripNormals(ktSimdPath path, const int* indices, int count, int vertexCount,
+                             const ktVec3f* pos, ktVec3f* normals, int* counts);
 
 #endif
