@@ -8,6 +8,8 @@
 // update passes over lanes of knobs on the instruction set chosen at run time
 // (demo/drapoStepKernel.h) and skips work whose outcome is known: see stepExact.
 #include <cstring>
+#include <initializer_list>
+#include <limits>
 #include <typeinfo>
 
 #include "demo/drapoCloth.h"
@@ -75,6 +77,21 @@ struct StepLanes {
     alignas(64) float word[drapoKnobs];
     uint16_t freeMask[drapoKnobs / 16];
     alignas(64) float list[drapoKnobs + 16];
+    alignas(64) float recheck[drapoKnobs + 16];
+    // The terrain's height at each knob's last tested place, keyed by the place's bits. The relief
+    // is a function of the place alone, so the memo serves every object. It starts at height
+    // infinity, which only a knob at infinity reaches, and that one is not in contact anywhere.
+    // (Written out, not left as zero pages: reading several of those at once was several times
+    // slower on an AMD Zen 4.)
+    alignas(64) float reliefX[drapoKnobs];
+    alignas(64) float reliefY[drapoKnobs];
+    alignas(64) float reliefHeight[drapoKnobs];
+    StepLanes() {
+        for (int k = 0; k < drapoKnobs; k++) {
+            reliefX[k] = reliefY[k] = std::numeric_limits<float>::quiet_NaN();
+            reliefHeight[k] = std::numeric_limits<float>::infinity();
+        }
+    }
 };
 StepLanes lanes;
 
@@ -104,18 +121,18 @@ inline bool finite(const ktVec3f& v) { return v.x - v.x == 0.0f && v.y - v.y == 
     }
 #endif
 int runTouches(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Touches, path, job) }
-int runPositions(ktSimdPath path, const drapoStepJob& job, bool& finite) {
+int runPositions(ktSimdPath path, const drapoStepJob& job, bool& finite, int& rechecks) {
     switch (path) {
 #if KT_SIMD_WIDE
         case ktSimdAvx512:
-            return drapoPositionsAvx512(job, finite);
+            return drapoPositionsAvx512(job, finite, rechecks);
         case ktSimdAvx2:
-            return drapoPositionsAvx2(job, finite);
+            return drapoPositionsAvx2(job, finite, rechecks);
 #endif
         case ktSimdScalar:
-            return drapoPositionsScalar(job, finite);
+            return drapoPositionsScalar(job, finite, rechecks);
         default:
-            return drapoPositionsSse2(job, finite);
+            return drapoPositionsSse2(job, finite, rechecks);
     }
 }
 void runStages(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Stages, path, job) }
@@ -124,9 +141,9 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updat
 
 // The same step for an object of exactly type drapoApp, where rungef is this file's own and surface
 // the relief of demo/drapoRelief.h. What it skips cannot change a result:
-// - a pinned knob lies exactly at its terrain height (its x and y never change after pinning), so
-//   its contact test is false and needs no terrain evaluation;
-// - the terrain is at most 5 high, so a knob at or above 5 is not in contact either;
+// - a knob at or above 5, the terrain's top, is not in contact; nor is one that lies, bit for bit,
+//   where it was last tested and not below the height found there: that holds for every pinned
+//   knob (its x and y never change after pinning) unless a caller moved it;
 // - the four stage increments of a knob are the same function of the same positions, so the
 //   increment is computed once and stored four times;
 // - the passes run over lanes of knobs on the chosen instruction set; the scratch members are then
@@ -134,24 +151,38 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updat
 //   drapoKnobs. A spring between knobs whose difference is not finite, or a scratch vector that is
 //   not, would carry NaN on through the absent sides' vectors: such a stage pass runs one knob at
 //   a time, carrying the scratch members along as the straightforward pass does.
-// Nothing is kept from one step to the next: the lanes are rebuilt from the knobs every time.
+// Nothing else is kept from one step to the next: the lanes are rebuilt from the knobs every time.
 void stepExact(drapoApp& app, ktSimdPath path) {
     StepLanes& s = lanes;
-    const drapoStepJob job = {&app,  s.px + drapoStepPad, s.py + drapoStepPad, s.pz + drapoStepPad, s.vx, s.vy,
-                              s.vz,  s.word,              s.freeMask,          s.list,              0};
+    drapoStepJob lanesJob{};
+    lanesJob.app = &app;
+    lanesJob.px = s.px + drapoStepPad, lanesJob.py = s.py + drapoStepPad, lanesJob.pz = s.pz + drapoStepPad;
+    lanesJob.vx = s.vx, lanesJob.vy = s.vy, lanesJob.vz = s.vz, lanesJob.word = s.word;
+    lanesJob.freeMask = s.freeMask;
+    lanesJob.list = s.list;
+    lanesJob.reliefX = s.reliefX, lanesJob.reliefY = s.reliefY, lanesJob.reliefHeight = s.reliefHeight;
+    lanesJob.recheck = s.recheck;
+    const drapoStepJob& job = lanesJob;
     // Contact: the listed knobs are tested in lanes; those that were lifted and pinned leave the free
     // knobs and their new heights replace the copied ones. A coordinate the probe found not finite (a knob
     // at -inf, say) stays counted even if its knob was lifted: that only sends the stage pass to
-    // the one-knob-at-a-time form, which is right for any state.
+    // the one-knob-at-a-time form, which is right for any state. Pinned knobs found away from their
+    // remembered place are tested the same way, and all of them remembered, so that they are tested
+    // once and not at every step.
     bool finiteDifferences = false;
-    const int below = runPositions(path, job, finiteDifferences);
-    if (below > 0) {
-        for (int n = below; n < below + 16; n++) s.list[n] = s.list[below - 1];
+    int rechecks = 0;
+    const int below = runPositions(path, job, finiteDifferences, rechecks);
+    for (float* list : {s.list, s.recheck}) {
+        const int count = list == s.list ? below : rechecks;
+        if (count == 0) continue;
+        for (int n = count; n < count + 16; n++) list[n] = list[count - 1];
         drapoStepJob touches = job;
-        touches.count = below;
+        touches.list = list;
+        touches.count = count;
+        touches.remember = list == s.recheck;
         const int lifted = runTouches(path, touches);
         for (int n = 0; n < lifted; n++) {
-            const int k = static_cast<int>(s.list[n]);
+            const int k = static_cast<int>(list[n]);
             job.pz[k] = app.thread[k].pos.z;
             job.vz[k] = app.thread[k].vel.z;
             std::memcpy(&job.word[k], reinterpret_cast<const char*>(&app.thread[k]) + 6 * sizeof(float), sizeof(float));

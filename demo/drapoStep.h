@@ -28,20 +28,30 @@ struct drapoStepJob {
     uint16_t* freeMask;  // free knobs after the contact tests
     float* list;         // the knobs to touch, as floats, the last repeated up to a whole group
     int count;           // the number of knobs listed
+    // The terrain height at the (reliefX, reliefY) last tested for each knob, keyed by their bits
+    // (infinity until a knob is tested): a knob found there again at or above that height is not
+    // in contact, pinned or not, whatever a caller did to it since.
+    float* reliefX;
+    float* reliefY;
+    float* reliefHeight;
+    float* recheck;  // pinned knobs to touch (none known at their place), as list
+    bool remember;   // whether the touches remember every listed knob, or only the lifted ones
 };
 
-// Positions: fills px, py, pz (vx ... word too where the stages move the knobs), freeMask and the
-// list, returns the number listed and sets `finite` to whether every coordinate is finite and at
+// Positions: fills px, py, pz (vx ... word too where the stages move the knobs), freeMask, the
+// list (free knobs that may be in contact) and recheck (pinned ones, their number into rechecks),
+// returns the number listed and sets `finite` to whether every coordinate is finite and at
 // most half the float range, so that every difference between knobs is finite. Touches: the contact tests of
-// the listed knobs; the knobs it lifted replace the front of the list, and it returns their number. Stages:
+// the listed knobs, those it lifts (or all, with remember) remembered in reliefX ... reliefHeight;
+// the knobs it lifted replace the front of the list, and it returns their number. Stages:
 // the spring increment of every free knob into k1 ... k4, only for finite differences and finite scratch
 // vectors (an absent spring's term is then 0); where drapoStagesMoveOn holds it also moves the knobs as
 // Updates does, from the copied positions and velocities, so moving a knob does not change the increments of
 // those after it. Updates: velocity and position of every free knob from k1 and enviro.
-#define DRAPO_STEP_DECLARE(S)                                     \
-    int drapoPositions##S(const drapoStepJob& job, bool& finite); \
-    int drapoTouches##S(const drapoStepJob& job);                 \
-    void drapoStages##S(const drapoStepJob& job);                 \
+#define DRAPO_STEP_DECLARE(S)                                                    \
+    int drapoPositions##S(const drapoStepJob& job, bool& finite, int& rechecks); \
+    int drapoTouches##S(const drapoStepJob& job);                                \
+    void drapoStages##S(const drapoStepJob& job);                                \
     void drapoUpdates##S(const drapoStepJob& job);
 // Whether the stage pass on `path` moves the knobs itself (sixteen lanes).
 inline bool drapoStagesMoveOn(ktSimdPath path) { return path == ktSimdAvx512; }

@@ -260,12 +260,13 @@ struct drapoStagesMove {
 // were listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
 // half the float range, NaN otherwise.
 template <class L>
-int drapoPositionLanes(const drapoStepJob& job, bool& finite) {
+int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
     constexpr int w = ktLaneWidth<L>::value;
     constexpr int all = (1 << w) - 1;
     const L zero(0.0f), top(drapoTerrainTop);
     L probe(0.0f);
     int below = 0;
+    rechecks = 0;
     const clothknob* const thread = job.app->thread;
     for (int k = 0; k < drapoKnobs; k += w) {
         L f[7];
@@ -282,8 +283,17 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite) {
         }
         const int shift = k & 15, lanes = all << shift;
         job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
-        for (int low = free & ~drapoBits<L>(z >= top); low != 0; low &= low - 1)
-            job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(low)));
+        // A knob below the terrain's top may be in contact, unless it lies where it was last tested
+        // and not below the height found there. That holds for every pinned knob, whose x and y
+        // do not change, unless a caller moved it.
+        const int known = drapoBits<L>(
+            (ktSameBits(x, ktLoad<L>(job.reliefX + k)) & ktSameBits(y, ktLoad<L>(job.reliefY + k))) &
+            (z >= ktLoad<L>(job.reliefHeight + k)));
+        const int low = ~(drapoBits<L>(z >= top) | known) & all;
+        for (int listed = low & free; listed != 0; listed &= listed - 1)
+            job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
+        for (int listed = low & ~free; listed != 0; listed &= listed - 1)
+            job.recheck[rechecks++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
         probe = probe + (((x + x) * zero + (y + y) * zero) + (z + z) * zero);
     }
     finite = drapoBits<L>(probe == probe) == all;
@@ -408,9 +418,10 @@ void drapoUpdateLanes(const drapoStepJob& job) {
     }
 }
 
-// Contact tests of the listed knobs (free knobs below the terrain's top), as the straightforward
-// pass makes them: a knob strictly below the terrain is lifted onto it and pinned. The lifted knobs
-// are written over the front of the list (never ahead of the group being read); returns how many.
+// Contact tests of the listed knobs, as the straightforward pass makes them: a knob strictly below
+// the terrain is lifted onto it and pinned, and its place and terrain height are remembered (every
+// tested knob's with job.remember). The lifted knobs are written over the front of the list (never
+// ahead of the group being read); returns how many.
 template <class L>
 int drapoTouchLanes(const drapoStepJob& job) {
     int lifted = 0;
@@ -424,13 +435,19 @@ int drapoTouchLanes(const drapoStepJob& job) {
         const L height = drapoRelief(ktGatherWhere(every, zero, t, at), ktGatherWhere(every, zero, t + 1, at));
         const int n = job.count - j < w ? job.count - j : w;
         const int lift = ktMaskBits(z < height) & ((1 << n) - 1);
-        if (lift == 0) continue;
+        const int remembered = job.remember ? (1 << n) - 1 : lift;
+        if (remembered == 0) continue;
         alignas(64) float heights[16];
         ktStore(heights, height);
         for (int l = 0; l < n; l++) {
-            if (!(lift & (1 << l))) continue;
+            if (!(remembered & (1 << l))) continue;
             const float at = job.list[j + l];
-            clothknob& knob = job.app->thread[static_cast<int>(at)];
+            const int index = static_cast<int>(at);
+            clothknob& knob = job.app->thread[index];
+            job.reliefX[index] = knob.pos.x;
+            job.reliefY[index] = knob.pos.y;
+            job.reliefHeight[index] = heights[l];
+            if (!(lift & (1 << l))) continue;
             knob.pos.z = heights[l];
             knob.on_surf = true;
             knob.vel.z = 0.0f;
@@ -442,8 +459,8 @@ int drapoTouchLanes(const drapoStepJob& job) {
 
 // The entry points of one instruction set (suffix S, lane type L).
 #define DRAPO_STEP_ENTRIES(S, L)                                                     \
-    int drapoPositions##S(const drapoStepJob& job, bool& finite) {                   \
-        return drapoPositionLanes<L>(job, finite);                                   \
+    int drapoPositions##S(const drapoStepJob& job, bool& finite, int& rechecks) {    \
+        return drapoPositionLanes<L>(job, finite, rechecks);                         \
     }                                                                                \
     int drapoTouches##S(const drapoStepJob& job) { return drapoTouchLanes<L>(job); } \
     void drapoStages##S(const drapoStepJob& job) { drapoStageLanes<L>(job); }        \

@@ -302,7 +302,10 @@ TEST(DrapoStepPaths, EveryPathMatchesTheStraightforwardStepOnMixedStates) {
             app.del1.set(inf, 0.0f, 0.0f);  // carried on by knob 0, whose left spring is absent
             app.thread[0].on_surf = false;
         },
-        [](drapoApp& app) { app.thread[8000].on_surf = false; },  // released by a caller: free again
+        [](drapoApp& app) {
+            app.thread[8000].on_surf = false;  // released by a caller: free again
+            app.thread[5049].pos.z = 4.5f;     // pinned on the relief, pushed below it
+        },
         [](drapoApp& app) {
             app.thread[3000].pos.set(3e38f, -3e38f, 4.5f);
             app.thread[3001].pos.set(-3e38f, 3e38f, 4.5f);
