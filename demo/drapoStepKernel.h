@@ -374,20 +374,7 @@ void drapoStageLanes(const drapoStepJob& job) {
         if (free == all) {
             for (ktVec3f* stage : stages) ktStoreVertices(stage + k, ix, iy, iz);
         } else {
-            alignas(64) float lanes[3][16];
-            ktStore(lanes[0], ix);
-            ktStore(lanes[1], iy);
-            ktStore(lanes[2], iz);
-            for (int l = 0; l < w; l++) {
-                if (!(free & (1 << l))) continue;
-                // Member by member: an out-of-line ktVec3f::set compiled here (as in an unoptimised
-                // build) would be a wide-target copy that the linker could hand to baseline code.
-                for (ktVec3f* stage : stages) {
-                    stage[k + l].x = lanes[0][l];
-                    stage[k + l].y = lanes[1][l];
-                    stage[k + l].z = lanes[2][l];
-                }
-            }
+            for (ktVec3f* stage : stages) ktStoreVerticesWhere(stage + k, free, ix, iy, iz);
         }
         if constexpr (drapoStagesMove<L>::value) drapoMoveKnobs(job, k, free, inc, gravity);
     }

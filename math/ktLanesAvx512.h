@@ -116,14 +116,42 @@ inline void ktLoadVertices(const ktVec3f* v, ktFloat16& x, ktFloat16& y, ktFloat
     z.v = _mm512_permutexvar_ps(_mm512_setr_epi32(2, 5, 8, 11, 14, 1, 4, 7, 10, 13, 0, 3, 6, 9, 12, 15), bz);
 }
 
-inline void ktStoreVertices(ktVec3f* v, ktFloat16 x, ktFloat16 y, ktFloat16 z) {
-    float* f = &v->x;
+// The three registers of packed floats of sixteen vertices, in memory order.
+inline void ktPackVertices(ktFloat16 x, ktFloat16 y, ktFloat16 z, __m512 (&m)[3]) {
     const __m512 bx = _mm512_permutexvar_ps(_mm512_setr_epi32(0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10, 5), x.v);
     const __m512 by = _mm512_permutexvar_ps(_mm512_setr_epi32(5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10), y.v);
     const __m512 bz = _mm512_permutexvar_ps(_mm512_setr_epi32(10, 5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15), z.v);
-    _mm512_storeu_ps(f, _mm512_mask_blend_ps(0x4924, _mm512_mask_blend_ps(0x2492, bx, by), bz));
-    _mm512_storeu_ps(f + 16, _mm512_mask_blend_ps(0x2492, _mm512_mask_blend_ps(0x9249, bx, by), bz));
-    _mm512_storeu_ps(f + 32, _mm512_mask_blend_ps(0x9249, _mm512_mask_blend_ps(0x4924, bx, by), bz));
+    m[0] = _mm512_mask_blend_ps(0x4924, _mm512_mask_blend_ps(0x2492, bx, by), bz);
+    m[1] = _mm512_mask_blend_ps(0x2492, _mm512_mask_blend_ps(0x9249, bx, by), bz);
+    m[2] = _mm512_mask_blend_ps(0x9249, _mm512_mask_blend_ps(0x4924, bx, by), bz);
+}
+inline void ktStoreVertices(ktVec3f* v, ktFloat16 x, ktFloat16 y, ktFloat16 z) {
+    __m512 m[3];
+    ktPackVertices(x, y, z, m);
+    float* f = &v->x;
+    for (int r = 0; r < 3; r++) _mm512_storeu_ps(f + 16 * r, m[r]);
+}
+
+// The floats of the vertices whose bit is set in an 8-bit index: bits 3 l, 3 l + 1, 3 l + 2 for
+// vertex l.
+struct ktVertexFloatBits {
+    uint32_t bits[256];
+    constexpr ktVertexFloatBits() : bits() {
+        for (int b = 0; b < 256; b++)
+            for (int l = 0; l < 8; l++)
+                if (b & (1 << l)) bits[b] |= 7u << (3 * l);
+    }
+};
+constexpr ktVertexFloatBits ktVertexFloats;
+
+inline void ktStoreVerticesWhere(ktVec3f* v, int lanes, ktFloat16 x, ktFloat16 y, ktFloat16 z) {
+    __m512 m[3];
+    ktPackVertices(x, y, z, m);
+    const uint64_t floats =
+        ktVertexFloats.bits[lanes & 0xff] | uint64_t{ktVertexFloats.bits[(lanes >> 8) & 0xff]} << 24;
+    float* f = &v->x;
+    for (int r = 0; r < 3; r++)
+        _mm512_mask_storeu_ps(f + 16 * r, static_cast<__mmask16>(floats >> (16 * r)), m[r]);
 }
 
 }  // namespace
