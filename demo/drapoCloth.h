@@ -23,6 +23,7 @@ const float drapoInnerWeight = 3.0f;   // divisor of the two middle stage increm
 const float drapoDamping = 0.9f;       // velocity kept per step
 const float drapoMoveStep = 0.12f;     // step length applied to the velocity, in float
 const float drapoTerrainTop = 5.0f;    // the relief's height: nothing of the terrain lies higher
+const float drapoTerrainFloor = 4.0f;  // the floor's height: nothing of the terrain lies lower
 
 /// One component of the spring towards a neighbour `del` away at distance `dist`:
 /// del - del / dist = (dist - 1) * unit(del), a linear spring of rest length 1 that pulls when

@@ -141,9 +141,10 @@ void runUpdates(ktSimdPath path, const drapoStepJob& job) { DRAPO_DISPATCH(Updat
 
 // The same step for an object of exactly type drapoApp, where rungef is this file's own and surface
 // the relief of demo/drapoRelief.h. What it skips cannot change a result:
-// - a knob at or above 5, the terrain's top, is not in contact; nor is one that lies, bit for bit,
-//   where it was last tested and not below the height found there: that holds for every pinned
-//   knob (its x and y never change after pinning) unless a caller moved it;
+// - a knob at or above 5, the terrain's top, is not in contact, nor one at or above the floor (4)
+//   outside the relief's band of x; nor is one that lies, bit for bit, where it was last tested
+//   and not below the height found there: that holds for every pinned knob (its x and y never
+//   change after pinning) unless a caller moved it;
 // - the four stage increments of a knob are the same function of the same positions, so the
 //   increment is computed once and stored four times;
 // - the passes run over lanes of knobs on the chosen instruction set; the scratch members are then

@@ -24,6 +24,13 @@ inline auto drapoWithin(L v, float low, float high) {
     return (v >= L(low)) & (L(high) >= v);
 }
 
+// Where x lies in the band that all strokes share (20 <= x + 20 <= 50, the W's diagonals included);
+// the terrain is the floor everywhere else.
+template <class L>
+inline auto drapoReliefBand(L x) {
+    return drapoWithin(x + L(20.0f), 20.0f, 50.0f);
+}
+
 // The terrain's height at (x, y), in every lane. Every stroke yields the same height, so a test
 // that no lane can pass is left out: anything outside the band of x that all strokes share, and a
 // letter's strokes where its coordinate lies outside the range that all of them share, which one
@@ -32,7 +39,7 @@ inline auto drapoWithin(L v, float low, float high) {
 template <class L>
 inline L drapoRelief(L x, L y) {
     using D = decltype(ktWiden(x));
-    const L floorHeight(4.0f), reliefHeight(drapoTerrainTop);
+    const L floorHeight(drapoTerrainFloor), reliefHeight(drapoTerrainTop);
     const int every = (1 << ktLaneWidth<L>::value) - 1;
 
     const L xs = x + L(20.0f);
@@ -40,7 +47,7 @@ inline L drapoRelief(L x, L y) {
     const L ys = L(100.0f) - shifted;  // 50 - y
 
     // Every stroke lies within 20 <= xs <= 50 (the diagonals' sheared bounds stay within 20 ... 34).
-    const auto band = drapoWithin(xs, 20.0f, 50.0f);
+    const auto band = drapoReliefBand(x);
     if (ktMaskBits(band) == 0) return floorHeight;
 
     const D yd = ktWiden(ys);

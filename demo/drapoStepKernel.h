@@ -263,7 +263,7 @@ template <class L>
 int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
     constexpr int w = ktLaneWidth<L>::value;
     constexpr int all = (1 << w) - 1;
-    const L zero(0.0f), top(drapoTerrainTop);
+    const L zero(0.0f), top(drapoTerrainTop), floor(drapoTerrainFloor);
     L probe(0.0f);
     int below = 0;
     rechecks = 0;
@@ -283,13 +283,14 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
         }
         const int shift = k & 15, lanes = all << shift;
         job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
-        // A knob below the terrain's top may be in contact, unless it lies where it was last tested
-        // and not below the height found there. That holds for every pinned knob, whose x and y
-        // do not change, unless a caller moved it.
+        // A knob may be in contact below the floor anywhere, and below the terrain's top within the
+        // relief's band (outside it the terrain is the floor). It is not where it lies where it was
+        // last tested and not below the height found there. That holds for every pinned knob, whose
+        // x and y do not change, unless a caller moved it.
         const int known = drapoBits<L>(
             (ktSameBits(x, ktLoad<L>(job.reliefX + k)) & ktSameBits(y, ktLoad<L>(job.reliefY + k))) &
             (z >= ktLoad<L>(job.reliefHeight + k)));
-        const int low = ~(drapoBits<L>(z >= top) | known) & all;
+        const int low = drapoBits<L>((z < floor) | (drapoReliefBand(x) & (z < top))) & ~known & all;
         for (int listed = low & free; listed != 0; listed &= listed - 1)
             job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
         for (int listed = low & ~free; listed != 0; listed &= listed - 1)
