@@ -286,15 +286,18 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
         // A knob may be in contact below the floor anywhere, and below the terrain's top within the
         // relief's band (outside it the terrain is the floor). It is not where it lies where it was
         // last tested and not below the height found there. That holds for every pinned knob, whose
-        // x and y do not change, unless a caller moved it.
-        const int known = drapoBits<L>(
-            (ktSameBits(x, ktLoad<L>(job.reliefX + k)) & ktSameBits(y, ktLoad<L>(job.reliefY + k))) &
-            (z >= ktLoad<L>(job.reliefHeight + k)));
-        const int low = drapoBits<L>((z < floor) | (drapoReliefBand(x) & (z < top))) & ~known & all;
-        for (int listed = low & free; listed != 0; listed &= listed - 1)
-            job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
-        for (int listed = low & ~free; listed != 0; listed &= listed - 1)
-            job.recheck[rechecks++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
+        // x and y do not change, unless a caller moved it. (A falling sheet skips all of this.)
+        if (const int underTop = drapoBits<L>(z < top)) {
+            const int known = drapoBits<L>(
+                (ktSameBits(x, ktLoad<L>(job.reliefX + k)) & ktSameBits(y, ktLoad<L>(job.reliefY + k))) &
+                (z >= ktLoad<L>(job.reliefHeight + k)));
+            const int low = drapoBits<L>((z < floor) | drapoReliefBand(x)) & underTop & ~known;
+            for (int listed = low & free; listed != 0; listed &= listed - 1)
+                job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
+            for (int listed = low & ~free; listed != 0; listed &= listed - 1)
+                job.recheck[rechecks++] =
+                    static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
+        }
         probe = probe + (((x + x) * zero + (y + y) * zero) + (z + z) * zero);
     }
     finite = drapoBits<L>(probe == probe) == all;
@@ -375,7 +378,7 @@ void drapoStageLanes(const drapoStepJob& job) {
         if (free == all) {
             for (ktVec3f* stage : stages) ktStoreVertices(stage + k, ix, iy, iz);
         } else {
-            for (ktVec3f* stage : stages) ktStoreVerticesWhere(stage + k, free, ix, iy, iz);
+            ktStoreVerticesWhere(stages, k, free, ix, iy, iz);
         }
         if constexpr (drapoStagesMove<L>::value) drapoMoveKnobs(job, k, free, inc, gravity);
     }

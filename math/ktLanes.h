@@ -303,20 +303,22 @@ inline void ktStore<float>(float* p, float v) {
     *p = v;
 }
 
-// Vertices v[l] = lane l of (x, y, z) for the lanes l whose bit is set in `lanes`, member by member
-// (see ktStoreVertices); the other vertices are not touched. Lane types with masked stores have
-// their own form.
-template <class L>
-inline void ktStoreVerticesWhere(ktVec3f* v, int lanes, L x, L y, L z) {
+// Vertex at + l of every array in `to` = lane l of (x, y, z), for the lanes l whose bit is set in
+// `lanes`, member by member (see ktStoreVertices); the other vertices are not touched. Lane types
+// with masked stores have their own form.
+template <class L, int N>
+inline void ktStoreVerticesWhere(ktVec3f* const (&to)[N], int at, int lanes, L x, L y, L z) {
     alignas(64) float c[3][16];
     ktStore(c[0], x);
     ktStore(c[1], y);
     ktStore(c[2], z);
     for (; lanes != 0; lanes &= lanes - 1) {
         const int l = __builtin_ctz(static_cast<unsigned>(lanes));
-        v[l].x = c[0][l];
-        v[l].y = c[1][l];
-        v[l].z = c[2][l];
+        for (ktVec3f* v : to) {
+            v[at + l].x = c[0][l];
+            v[at + l].y = c[1][l];
+            v[at + l].z = c[2][l];
+        }
     }
 }
 

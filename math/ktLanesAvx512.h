@@ -144,14 +144,18 @@ struct ktVertexFloatBits {
 };
 constexpr ktVertexFloatBits ktVertexFloats;
 
-inline void ktStoreVerticesWhere(ktVec3f* v, int lanes, ktFloat16 x, ktFloat16 y, ktFloat16 z) {
+template <int N>
+inline void ktStoreVerticesWhere(ktVec3f* const (&to)[N], int at, int lanes, ktFloat16 x, ktFloat16 y,
+                                 ktFloat16 z) {
     __m512 m[3];
     ktPackVertices(x, y, z, m);
     const uint64_t floats =
         ktVertexFloats.bits[lanes & 0xff] | uint64_t{ktVertexFloats.bits[(lanes >> 8) & 0xff]} << 24;
-    float* f = &v->x;
-    for (int r = 0; r < 3; r++)
-        _mm512_mask_storeu_ps(f + 16 * r, static_cast<__mmask16>(floats >> (16 * r)), m[r]);
+    for (ktVec3f* v : to) {
+        float* f = &v[at].x;
+        for (int r = 0; r < 3; r++)
+            _mm512_mask_storeu_ps(f + 16 * r, static_cast<__mmask16>(floats >> (16 * r)), m[r]);
+    }
 }
 
 }  // namespace
