@@ -256,8 +256,9 @@ struct drapoStagesMove {
 };
 
 // Positions pass: the positions of all knobs into px, py and pz, the free knobs into freeMask, and
-// the free knobs below the terrain's top (or at a NaN height) into the job's list; returns how many
-// were listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
+// the knobs that may be in contact into the job's list (free ones) and recheck (pinned ones, their
+// number into rechecks); returns how many free ones were listed. A knob at a NaN height is in
+// contact nowhere and is not listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
 // half the float range, NaN otherwise.
 template <class L>
 int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
@@ -284,9 +285,9 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
         const int shift = k & 15, lanes = all << shift;
         job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
         // A knob may be in contact below the floor anywhere, and below the terrain's top within the
-        // relief's band (outside it the terrain is the floor). It is not where it lies where it was
-        // last tested and not below the height found there. That holds for every pinned knob, whose
-        // x and y do not change, unless a caller moved it. (A falling sheet skips all of this.)
+        // relief's band (outside it the terrain is the floor), unless it lies, bit for bit, where it
+        // was last tested and not below the height found there. That holds for every pinned knob,
+        // whose x and y do not change, unless a caller moved it. (A falling sheet skips all this.)
         if (const int underTop = drapoBits<L>(z < top)) {
             const int known = drapoBits<L>(
                 (ktSameBits(x, ktLoad<L>(job.reliefX + k)) & ktSameBits(y, ktLoad<L>(job.reliefY + k))) &
