@@ -258,8 +258,8 @@ struct drapoStagesMove {
 // Positions pass: the positions of all knobs into px, py and pz, the free knobs into freeMask, and
 // the knobs that may be in contact into the job's list (free ones) and recheck (pinned ones, their
 // number into rechecks); returns how many free ones were listed. A knob at a NaN height is in
-// contact nowhere and is not listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c is finite and at most
-// half the float range, NaN otherwise.
+// contact nowhere and is not listed. `probe` collects (c + c) * 0 of every coordinate c: 0 where c
+// is finite and at most half the float range, NaN otherwise.
 template <class L>
 int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
     constexpr int w = ktLaneWidth<L>::value;
