@@ -78,6 +78,8 @@ struct StepLanes {
     uint16_t freeMask[drapoKnobs / 16];
     alignas(64) float list[drapoKnobs + 16];
     alignas(64) float recheck[drapoKnobs + 16];
+    alignas(64) float gathered[drapoKnobs + 16];
+    alignas(64) float gatheredColumn[drapoKnobs + 16];
     // The terrain's height at each knob's last tested place, keyed by the place's bits. The relief
     // is a function of the place alone, so the memo serves every object. It starts at height
     // infinity, which only a knob at infinity reaches, and that one is not in contact anywhere.
@@ -163,6 +165,7 @@ void stepExact(drapoApp& app, ktSimdPath path) {
     lanesJob.list = s.list;
     lanesJob.reliefX = s.reliefX, lanesJob.reliefY = s.reliefY, lanesJob.reliefHeight = s.reliefHeight;
     lanesJob.recheck = s.recheck;
+    lanesJob.gathered = s.gathered, lanesJob.gatheredColumn = s.gatheredColumn;
     const drapoStepJob& job = lanesJob;
     // Contact: the listed knobs are tested in lanes; those that were lifted and pinned leave the free
     // knobs and their new heights replace the copied ones. A coordinate the probe found not finite (a knob

@@ -1,6 +1,7 @@
 // The exact-type step's wide passes: what the dynamics hand a kernel, and the kernels per
-// instruction set. Lane l of a group holds knob k + l, except in the touch pass. The positions pass
-// copies the positions, velocities and last words into one array per coordinate (index k at [k]);
+// instruction set. Lane l of a group holds knob k + l, except in the touch pass and the stages of
+// gathered knobs. The positions pass copies the positions (and, of groups with a free knob, the
+// velocities and last words) into one array per coordinate (index k at [k]);
 // the position arrays have drapoStepPad readable entries before index 0 and after index
 // drapoKnobs - 1, so that every neighbour load stays in bounds (the lanes that read them are
 // absent neighbours and never use the values). It marks the free knobs in freeMask (bit l of
@@ -35,6 +36,8 @@ struct drapoStepJob {
     float* reliefY;
     float* reliefHeight;
     float* recheck;  // pinned knobs to touch (none known at their place), as list
+    float* gathered;        // room for the free knobs of sparse groups, as list
+    float* gatheredColumn;  // and their columns
     bool remember;   // whether the touches remember every listed knob, or only the lifted ones
 };
 

@@ -276,7 +276,8 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
         ktStore(job.px + k, x);
         ktStore(job.py + k, y);
         ktStore(job.pz + k, z);
-        if constexpr (drapoStagesMove<L>::value) {
+        // Velocities and words are read only for free knobs, which move.
+        if (drapoStagesMove<L>::value && free != 0) {
             ktStore(job.vx + k, f[3]);
             ktStore(job.vy + k, f[4]);
             ktStore(job.vz + k, f[5]);
@@ -324,57 +325,131 @@ KT_DRAPO_INLINE void drapoMoveKnobs(const drapoStepJob& job, int k, int free, co
     drapoStoreKnobs(job.app->thread + k, f, free);
 }
 
-// Stage pass. The springs of the grid's border are absent: their term is 0, as the straightforward
-// pass computes it from the absent side's finite scratch vector times 0. A side whose springs in
-// all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no division, and
-// one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root either. Where
-// drapoStagesMove holds, the group's free knobs then move: the increments come from the copied
-// positions, so a moved knob does not change those of the groups after it.
+// Whether the stage pass of lane type L gathers the free knobs of sparse groups (at most a quarter
+// of the lanes free) into full groups of their own. On sixteen lanes the gathers and the stores
+// knob by knob cost less than the idle lanes' arithmetic: a settled cloth's free knobs hang in
+// strips two knobs wide, so most groups that hold any hold two.
+template <class L>
+struct drapoStagesGather {
+    static constexpr bool value = ktLaneWidth<L>::value >= 16;
+};
+
+// The spring increment (inc[0 .. 2]) of the knobs whose positions are hx, hy and hz, in columns
+// `column` at indices `index`; near(p, offset) gives the lanes' neighbours `offset` knobs away
+// from coordinate array p. The springs of the grid's border are absent: their term is 0, as the
+// straightforward pass computes it from the absent side's finite scratch vector times 0. A side
+// whose springs in all lanes are at rest (length exactly 1: del / 1 = del, del - del = 0) needs no
+// division, and one whose squared lengths are all exactly 1 (the root of 1 is 1) no square root
+// either.
+template <class L, class Near>
+KT_DRAPO_INLINE void drapoIncrementLanes(const drapoStepJob& job, L hx, L hy, L hz, L column, L index,
+                                         Near near, L (&inc)[3]) {
+    const L zero(0.0f), rest(drapoRestLength);
+    L tx[4], ty[4], tz[4];
+    auto side = [&](int s, int offset, auto present) __attribute__((always_inline)) {
+        const L dx = near(job.px, offset) - hx;
+        const L dy = near(job.py, offset) - hy;
+        const L dz = near(job.pz, offset) - hz;
+        const L squared = ktSquaredLength(dx, dy, dz);
+        if (drapoAllWhere(present, squared, rest)) {
+            tx[s] = ty[s] = tz[s] = zero;
+            return;
+        }
+        const L dist = ktSqrt(squared);
+        if (drapoAllWhere(present, dist, rest)) {
+            tx[s] = ty[s] = tz[s] = zero;
+            return;
+        }
+        tx[s] = ktSelect(present, drapoSpringTerm(dx, dist), zero);
+        ty[s] = ktSelect(present, drapoSpringTerm(dy, dist), zero);
+        tz[s] = ktSelect(present, drapoSpringTerm(dz, dist), zero);
+    };
+    side(0, -1, column >= L(1.0f));
+    side(1, 1, column < L(static_cast<float>(drapoSide - 1)));
+    side(2, -drapoSide, index >= L(static_cast<float>(drapoSide)));
+    side(3, drapoSide, index < L(static_cast<float>(drapoKnobs - drapoSide)));
+    L fx, fy, fz;
+    inc[0] = drapoSpringIncrement(tx[0], tx[1], tx[2], tx[3], fx);
+    inc[1] = drapoSpringIncrement(ty[0], ty[1], ty[2], ty[3], fy);
+    inc[2] = drapoSpringIncrement(tz[0], tz[1], tz[2], tz[3], fz);
+}
+
+// The increments of the knobs listed in `knobs` (indices as floats, their columns in `columns`),
+// w at a time from gathered positions, stored knob by knob; where drapoStagesMove holds, the knobs
+// then move as drapoMoveKnobs moves them.
+template <class L>
+void drapoGatheredStages(const drapoStepJob& job, const float* knobs, const float* columns, int count) {
+    constexpr int w = ktLaneWidth<L>::value;
+    const L zero(0.0f);
+    ktVec3f* const stages[4] = {job.app->k1, job.app->k2, job.app->k3, job.app->k4};
+    const ktVec3f& enviro = job.app->enviro;
+    const L gravity[3] = {L(enviro.x), L(enviro.y), L(enviro.z)};
+    for (int j = 0; j < count; j += w) {
+        const L index = ktLoad<L>(knobs + j);
+        const auto every = index == index;
+        auto near = [&](const float* p, int offset) __attribute__((always_inline)) {
+            return ktGatherWhere(every, zero, p + offset, index);
+        };
+        const L hx = near(job.px, 0), hy = near(job.py, 0), hz = near(job.pz, 0);
+        L inc[3];
+        drapoIncrementLanes(job, hx, hy, hz, ktLoad<L>(columns + j), index, near, inc);
+        alignas(64) float lanes[9][16];
+        for (int c = 0; c < 3; c++) ktStore(lanes[c], inc[c]);
+        if constexpr (drapoStagesMove<L>::value) {
+            L pos[3] = {hx, hy, hz}, vel[3] = {near(job.vx, 0), near(job.vy, 0), near(job.vz, 0)};
+            for (int c = 0; c < 3; c++) {
+                drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], vel[c], pos[c]);
+                ktStore(lanes[3 + c], pos[c]), ktStore(lanes[6 + c], vel[c]);
+            }
+        }
+        const int n = count - j < w ? count - j : w;
+        for (int l = 0; l < n; l++) {
+            const int k = static_cast<int>(knobs[j + l]);
+            for (ktVec3f* stage : stages)
+                stage[k].x = lanes[0][l], stage[k].y = lanes[1][l], stage[k].z = lanes[2][l];
+            if constexpr (drapoStagesMove<L>::value) {
+                clothknob& knob = job.app->thread[k];
+                knob.pos.x = lanes[3][l], knob.pos.y = lanes[4][l], knob.pos.z = lanes[5][l];
+                knob.vel.x = lanes[6][l], knob.vel.y = lanes[7][l], knob.vel.z = lanes[8][l];
+            }
+        }
+    }
+}
+
+// Stage pass: the increment of every free knob, in place, or gathered for sparse groups where
+// drapoStagesGather holds. Where drapoStagesMove holds, the
+// free knobs then move: the increments come from the copied positions, so a moved knob does not
+// change those of the knobs after it.
 template <class L>
 void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
     constexpr int all = (1 << w) - 1;
-    const L zero(0.0f), rest(drapoRestLength);
     const L iota = ktLoad<L>(drapoLaneIndex);
     ktVec3f* const stages[4] = {job.app->k1, job.app->k2, job.app->k3, job.app->k4};
     const ktVec3f& enviro = job.app->enviro;
     const L gravity[3] = {L(enviro.x), L(enviro.y), L(enviro.z)};
+    int gathered = 0;
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
+        if (drapoStagesGather<L>::value && 4 * __builtin_popcount(static_cast<unsigned>(free)) <= w) {
+            for (int lanes = free; lanes != 0; lanes &= lanes - 1) {
+                const int knob = k + __builtin_ctz(static_cast<unsigned>(lanes));
+                job.gathered[gathered] = static_cast<float>(knob);
+                job.gatheredColumn[gathered++] = static_cast<float>(knob % drapoSide);
+            }
+            continue;
+        }
         const L hx = ktLoad<L>(job.px + k), hy = ktLoad<L>(job.py + k), hz = ktLoad<L>(job.pz + k);
         // Column and index of every lane; a group may run on into the next row.
         const L rawColumn = L(static_cast<float>(k % drapoSide)) + iota;
         const auto wrapped = rawColumn >= L(static_cast<float>(drapoSide));
         const L column = ktSelect(wrapped, rawColumn - L(static_cast<float>(drapoSide)), rawColumn);
-        const L index = L(static_cast<float>(k)) + iota;
-        L tx[4], ty[4], tz[4];
-        auto side = [&](int s, int offset, auto present) __attribute__((always_inline)) {
-            const L dx = ktLoad<L>(job.px + k + offset) - hx;
-            const L dy = ktLoad<L>(job.py + k + offset) - hy;
-            const L dz = ktLoad<L>(job.pz + k + offset) - hz;
-            const L squared = ktSquaredLength(dx, dy, dz);
-            if (drapoAllWhere(present, squared, rest)) {
-                tx[s] = ty[s] = tz[s] = zero;
-                return;
-            }
-            const L dist = ktSqrt(squared);
-            if (drapoAllWhere(present, dist, rest)) {
-                tx[s] = ty[s] = tz[s] = zero;
-                return;
-            }
-            tx[s] = ktSelect(present, drapoSpringTerm(dx, dist), zero);
-            ty[s] = ktSelect(present, drapoSpringTerm(dy, dist), zero);
-            tz[s] = ktSelect(present, drapoSpringTerm(dz, dist), zero);
+        auto near = [&](const float* p, int offset) __attribute__((always_inline)) {
+            return ktLoad<L>(p + k + offset);
         };
-        side(0, -1, column >= L(1.0f));
-        side(1, 1, column < L(static_cast<float>(drapoSide - 1)));
-        side(2, -drapoSide, index >= L(static_cast<float>(drapoSide)));
-        side(3, drapoSide, index < L(static_cast<float>(drapoKnobs - drapoSide)));
-        L fx, fy, fz;
-        const L inc[3] = {drapoSpringIncrement(tx[0], tx[1], tx[2], tx[3], fx),
-                          drapoSpringIncrement(ty[0], ty[1], ty[2], ty[3], fy),
-                          drapoSpringIncrement(tz[0], tz[1], tz[2], tz[3], fz)};
+        L inc[3];
+        drapoIncrementLanes(job, hx, hy, hz, column, L(static_cast<float>(k)) + iota, near, inc);
         const L ix = inc[0], iy = inc[1], iz = inc[2];
         if (free == all) {
             for (ktVec3f* stage : stages) ktStoreVertices(stage + k, ix, iy, iz);
@@ -383,6 +458,11 @@ void drapoStageLanes(const drapoStepJob& job) {
         }
         if constexpr (drapoStagesMove<L>::value) drapoMoveKnobs(job, k, free, inc, gravity);
     }
+    if (gathered == 0) return;
+    for (int n = gathered; n < gathered + w; n++)
+        job.gathered[n] = job.gathered[gathered - 1],
+        job.gatheredColumn[n] = job.gatheredColumn[gathered - 1];
+    drapoGatheredStages<L>(job, job.gathered, job.gatheredColumn, gathered);
 }
 
 // Update pass: the four stage increments of a knob are its one increment, read from k1; the
