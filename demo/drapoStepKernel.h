@@ -288,12 +288,15 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
         // A knob may be in contact below the floor anywhere, and below the terrain's top within the
         // relief's band (outside it the terrain is the floor), unless it lies, bit for bit, where it
         // was last tested and not below the height found there. That holds for every pinned knob,
-        // whose x and y do not change, unless a caller moved it. (A falling sheet skips all this.)
-        if (const int underTop = drapoBits<L>(z < top)) {
+        // whose x and y do not change, unless a caller moved it. The memo is read only for groups
+        // with such a knob: a settled cloth lies mostly on the floor outside the band. (A falling
+        // sheet skips all this.)
+        const int underTop = drapoBits<L>(z < top);
+        if (const int near = underTop ? drapoBits<L>((z < floor) | drapoReliefBand(x)) & underTop : 0) {
             const int known = drapoBits<L>(
                 (ktSameBits(x, ktLoad<L>(job.reliefX + k)) & ktSameBits(y, ktLoad<L>(job.reliefY + k))) &
                 (z >= ktLoad<L>(job.reliefHeight + k)));
-            const int low = drapoBits<L>((z < floor) | drapoReliefBand(x)) & underTop & ~known;
+            const int low = near & ~known;
             for (int listed = low & free; listed != 0; listed &= listed - 1)
                 job.list[below++] = static_cast<float>(k + __builtin_ctz(static_cast<unsigned>(listed)));
             for (int listed = low & ~free; listed != 0; listed &= listed - 1)
