@@ -329,12 +329,13 @@ KT_DRAPO_INLINE void drapoMoveKnobs(const drapoStepJob& job, int k, int free, co
 }
 
 // Whether the stage pass of lane type L gathers the free knobs of sparse groups (at most a quarter
-// of the lanes free) into full groups of their own. On sixteen lanes the gathers and the stores
-// knob by knob cost less than the idle lanes' arithmetic: a settled cloth's free knobs hang in
-// strips two knobs wide, so most groups that hold any hold two.
+// of the lanes free) into full groups of their own. With a gather instruction (eight and sixteen
+// lanes) the gathers and the stores knob by knob cost less than the idle lanes' arithmetic: a
+// settled cloth's free knobs hang in strips two knobs wide, so most groups that hold any hold two.
+// On four lanes, without one, they cost more.
 template <class L>
 struct drapoStagesGather {
-    static constexpr bool value = ktLaneWidth<L>::value >= 16;
+    static constexpr bool value = ktLaneWidth<L>::value >= 8;
 };
 
 // The spring increment (inc[0 .. 2]) of the knobs whose positions are hx, hy and hz, in columns
