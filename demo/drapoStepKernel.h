@@ -421,9 +421,8 @@ void drapoGatheredStages(const drapoStepJob& job, const float* knobs, const floa
 }
 
 // Stage pass: the increment of every free knob, in place, or gathered for sparse groups where
-// drapoStagesGather holds. Where drapoStagesMove holds, the
-// free knobs then move: the increments come from the copied positions, so a moved knob does not
-// change those of the knobs after it.
+// drapoStagesGather holds. Where drapoStagesMove holds, the free knobs then move: the increments
+// come from the copied positions, so a moved knob does not change those of the knobs after it.
 template <class L>
 void drapoStageLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
