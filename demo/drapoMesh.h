@@ -16,10 +16,19 @@
 // as a float). The sine and cosine of the same float are the same doubles, so a remembered pair is
 // exactly what a new evaluation would give, whichever object asks. Every entry holds a correct
 // pair from the start: that of the angle 0 (see drapoForgetAngles).
+//
+// The AVX-512 mesh pass may instead remember a quick pair (demo/drapoQuickSines.h), close to the
+// library's but not always equal to it; its knob's bit in `quick` is set then. Only that pass uses
+// quick pairs, and only where they provably give the library's vertex; every other reader takes a
+// marked entry as a miss. `rest` counts, per group of lanes that starts at a knob, the passes in
+// which none of the group's angles changed: a group that has rested long enough gets the library's
+// pairs, so a still cloth needs no proofs.
 struct drapoAngleMemo {
     alignas(64) float key[drapoKnobs];
     alignas(64) double s[drapoKnobs];
     alignas(64) double c[drapoKnobs];
+    uint8_t quick[drapoKnobs / 8 + 8];
+    uint8_t rest[drapoKnobs];
 };
 
 // A mesh of 100 columns with room for every knob and per-vertex colours, written directly.
@@ -38,6 +47,9 @@ void drapoMeshAvx2(const drapoMeshJob& job);
 void drapoMeshAvx512(const drapoMeshJob& job);
 // The pass on `path`, capped at ktSimdBest(): updateMesh's own call, and the tests'.
 void drapoMeshOn(ktSimdPath path, const drapoMeshJob& job);
+// The AVX-512 pass's quick sines and cosines of `count` angles within 32 of zero (for the tests;
+// call only where AVX-512F runs).
+void drapoQuickPairsAvx512(const float* angles, int count, double* sines, double* cosines);
 
 namespace {
 
@@ -67,29 +79,59 @@ inline L drapoPhi(L x) {
     using D = decltype(ktWiden(x));
     return ktNarrow((ktWiden(x) + D(50.0)) * D(drapoPi) * D(0.01));
 }
-// The vertex at radius r (the negated height) opposite to (theta, phi), the products in double.
+// The vertex at radius r (the negated height) opposite to (theta, phi): the products in double, and
+// those stored as floats.
+template <class L, class D>
+inline void drapoSphereProducts(L r, D sinPhi, D cosPhi, D sinTheta, D cosTheta, D& x, D& y, D& z) {
+    const D rd = ktWiden(r);
+    x = rd * sinPhi * sinTheta;
+    y = rd * sinPhi * cosTheta;
+    z = rd * cosPhi;
+}
 template <class L, class D>
 inline void drapoSpherePoint(L r, D sinPhi, D cosPhi, D sinTheta, D cosTheta, L& x, L& y, L& z) {
-    const D rd = ktWiden(r);
-    x = ktNarrow(rd * sinPhi * sinTheta);
-    y = ktNarrow(rd * sinPhi * cosTheta);
-    z = ktNarrow(rd * cosPhi);
+    D xd, yd, zd;
+    drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
+    x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
+}
+
+// Bits k .. k + w - 1 (w at most 16) of a bit array as lane bits, and their replacement.
+inline int drapoLaneBits(const uint8_t* bits, int k, int w) {
+    uint32_t window;
+    std::memcpy(&window, bits + k / 8, sizeof window);
+    return static_cast<int>(window >> (k % 8)) & ((1 << w) - 1);
+}
+inline void drapoSetLaneBits(uint8_t* bits, int k, int w, int lanes) {
+    uint32_t window;
+    std::memcpy(&window, bits + k / 8, sizeof window);
+    const uint32_t mask = ((1u << w) - 1) << (k % 8);
+    window = (window & ~mask) | (static_cast<uint32_t>(lanes) << (k % 8) & mask);
+    std::memcpy(bits + k / 8, &window, sizeof window);
+}
+// The quick marks of knobs k .. k + w - 1.
+inline int drapoQuickLanes(const drapoAngleMemo& memo, int k, int w) {
+    return drapoLaneBits(memo.quick, k, w);
 }
 
 inline void drapoForgetAngles(drapoAngleMemo& memo) {
     for (int k = 0; k < drapoKnobs; k++) memo.key[k] = 0.0f, memo.s[k] = std::sin(0.0), memo.c[k] = std::cos(0.0);
+    std::memset(memo.quick, 0, sizeof memo.quick);
+    std::memset(memo.rest, 0, sizeof memo.rest);
 }
 
-// Knob k's memo takes `angle` and its pair.
+// Knob k's memo takes `angle` and the library's pair.
 inline void drapoRememberAngle(drapoAngleMemo& memo, int k, float angle) {
     memo.s[k] = std::sin(static_cast<double>(angle));
     memo.c[k] = std::cos(static_cast<double>(angle));
     memo.key[k] = angle;
+    drapoSetLaneBits(memo.quick, k, 1, 0);
 }
 
-// Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle.
+// Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle or a quick
+// pair.
 inline void drapoSineCosine(drapoAngleMemo& memo, int k, float angle, double& sine, double& cosine) {
-    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle)) drapoRememberAngle(memo, k, angle);
+    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle) || drapoQuickLanes(memo, k, 1) != 0)
+        drapoRememberAngle(memo, k, angle);
     sine = memo.s[k];
     cosine = memo.c[k];
 }

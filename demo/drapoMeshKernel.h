@@ -18,13 +18,16 @@ namespace {
 
 // The pass's near memos, keyed by the coordinates that the angles come from: the last group's theta
 // (with the y of its last knob) and the last phi of every column (with that knob's x), by column,
-// with room for a group that starts at the last full group's column. Row 0 fills them all.
+// with room for a group that starts at the last full group's column. Row 0 fills them all. The
+// quick marks go with the pairs.
 struct drapoNearAngles {
     float yKey;
     double thetaSin, thetaCos;
+    bool thetaQuick;
     alignas(64) float xKey[drapoSide + 16];
     alignas(64) double phiSin[drapoSide + 16];
     alignas(64) double phiCos[drapoSide + 16];
+    uint8_t phiQuick[(drapoSide + 16) / 8 + 8];
 };
 
 // The pairs of the angles of knobs k .. k + w - 1 from their memos, those that differ evaluated.
@@ -32,8 +35,10 @@ struct drapoNearAngles {
 // different in every group, and a test per lane would be mispredicted again and again.
 template <class L, class D>
 inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
+    constexpr int w = ktLaneWidth<L>::value;
     const int changed =
-        ~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) & ((1 << ktLaneWidth<L>::value) - 1);
+        (~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) | drapoQuickLanes(memo, k, w)) &
+        ((1 << w) - 1);
     if (changed != 0) {
         alignas(64) float angles[16];
         ktStore(angles, angle);
@@ -46,6 +51,42 @@ inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cos
     cosine = ktLoad<D>(memo.c + k);
 }
 
+// The pairs of a group from its knobs' memos, and the lanes whose pairs are quick ones: none here.
+// The AVX-512 kernel's 16-lane groups take the overloads of demo/drapoQuickSines.h instead.
+template <class L, class D>
+inline int drapoPairsOf(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
+    drapoMemoPairs(memo, k, angle, sine, cosine);
+    return 0;
+}
+template <class L, class D>
+inline int drapoRiskyLanes(D, D, D, L, L, L) {
+    return 0;
+}
+
+// The knobs of the group from k in lanes `risky`, whose quick pairs may have moved their vertices
+// to other floats, get the library's pairs; the group's memos are brought to its angles first
+// when its pairs came from the near memos. Returns the lanes whose pairs are still quick ones.
+template <class L>
+__attribute__((noinline)) int drapoMendPairs(const drapoMeshJob& job, int k, L theta, L phi, int risky,
+                                             bool fromMemos) {
+    using D = decltype(ktWiden(L(0.0f)));
+    constexpr int w = ktLaneWidth<L>::value;
+    if (!fromMemos) {
+        D sine, cosine;
+        drapoPairsOf(*job.thetaMemo, k, theta, sine, cosine);
+        drapoPairsOf(*job.phiMemo, k, phi, sine, cosine);
+    }
+    alignas(64) float thetas[16], phis[16];
+    ktStore(thetas, theta);
+    ktStore(phis, phi);
+    for (; risky != 0; risky &= risky - 1) {
+        const int l = __builtin_ctz(static_cast<unsigned>(risky));
+        drapoRememberAngle(*job.thetaMemo, k + l, thetas[l]);
+        drapoRememberAngle(*job.phiMemo, k + l, phis[l]);
+    }
+    return drapoQuickLanes(*job.thetaMemo, k, w) | drapoQuickLanes(*job.phiMemo, k, w);
+}
+
 // The group of w knobs from k on, in column c of row `row`.
 template <class L>
 inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int row, int k, int c) {
@@ -55,18 +96,34 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     drapoLoadKnobs(job.thread + k, f);
     const L r = -f[2];
     D sinTheta, cosTheta, sinPhi, cosPhi;
-    if (w == 1) {
-        // One knob: its own memos are as near as the pass's.
-        drapoMemoPairs(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta);
-        drapoMemoPairs(*job.phiMemo, k, drapoPhi(f[0]), sinPhi, cosPhi);
-    } else if (row > 0 && drapoAllLanes<L>(ktSameBits(f[1], L(near.yKey))) &&
-               drapoAllLanes<L>(ktSameBits(f[0], ktLoad<L>(near.xKey + c)))) {
-        // The same coordinates, bit for bit, give the same angles.
+    int quick = 0;  // lanes with a quick pair
+    bool viaMemos = true;
+    if (w > 1 && row > 0 && drapoAllLanes<L>(ktSameBits(f[1], L(near.yKey))) &&
+        drapoAllLanes<L>(ktSameBits(f[0], ktLoad<L>(near.xKey + c)))) {
+        // The same coordinates, bit for bit, give the same angles. (One knob: its own memos are as
+        // near as the pass's.)
         sinTheta = D(near.thetaSin), cosTheta = D(near.thetaCos);
         sinPhi = ktLoad<D>(near.phiSin + c), cosPhi = ktLoad<D>(near.phiCos + c);
+        quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
+        viaMemos = false;
     } else {
-        drapoMemoPairs(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta);
-        drapoMemoPairs(*job.phiMemo, k, drapoPhi(f[0]), sinPhi, cosPhi);
+        quick = drapoPairsOf(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta) |
+                drapoPairsOf(*job.phiMemo, k, drapoPhi(f[0]), sinPhi, cosPhi);
+    }
+    D xd, yd, zd;
+    drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
+    L x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
+    for (int risky; quick != 0 && (risky = quick & drapoRiskyLanes(xd, yd, zd, x, y, z)) != 0;) {
+        // Quick pairs may have moved these vertices to other floats: the group is made again with
+        // the library's pairs there.
+        quick = drapoMendPairs(job, k, drapoTheta(f[1]), drapoPhi(f[0]), risky, viaMemos);
+        viaMemos = true;
+        sinTheta = ktLoad<D>(job.thetaMemo->s + k), cosTheta = ktLoad<D>(job.thetaMemo->c + k);
+        sinPhi = ktLoad<D>(job.phiMemo->s + k), cosPhi = ktLoad<D>(job.phiMemo->c + k);
+        drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
+        x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
+    }
+    if (w > 1 && viaMemos) {
         // The near memos take this group's coordinates and pairs: its last theta and every
         // column's phi.
         alignas(64) float ys[16];
@@ -74,12 +131,12 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         const int last = k + w - 1;
         near.yKey = ys[w - 1];
         near.thetaSin = job.thetaMemo->s[last], near.thetaCos = job.thetaMemo->c[last];
+        near.thetaQuick = drapoQuickLanes(*job.thetaMemo, last, 1) != 0;
         ktStore(near.xKey + c, f[0]);
         std::memcpy(near.phiSin + c, job.phiMemo->s + k, w * sizeof(double));
         std::memcpy(near.phiCos + c, job.phiMemo->c + k, w * sizeof(double));
+        drapoSetLaneBits(near.phiQuick, c, w, drapoQuickLanes(*job.phiMemo, k, w));
     }
-    L x, y, z;
-    drapoSpherePoint(r, sinPhi, cosPhi, sinTheta, cosTheta, x, y, z);
     // A colour that is already this green, bit for bit, is left as it is; the group's 4 w floats
     // are compared a register at a time.
     const float* rgba = &job.colors[k].x;
