@@ -69,6 +69,8 @@ void drapoApp::updateMesh() {
         const drapoMeshJob job = {thread, mesh->vertexList, mesh->colorList, &memos.theta, &memos.phi};
         drapoMeshOn(ktSimdPathInUse(), job);
     } else {
+        drapoSettleQuickPairs(memos.phi);
+        drapoSettleQuickPairs(memos.theta);
         for (int k = 0; k < drapoKnobs; k++) {
             const ktVec3f pos = thread[k].pos;
             const float r = -pos.z;

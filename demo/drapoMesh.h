@@ -18,17 +18,18 @@
 // pair from the start: that of the angle 0 (see drapoForgetAngles).
 //
 // The AVX-512 mesh pass may instead remember a quick pair (demo/drapoQuickSines.h), close to the
-// library's but not always equal to it; its knob's bit in `quick` is set then. Only that pass uses
-// quick pairs, and only where they provably give the library's vertex; every other reader takes a
-// marked entry as a miss. `rest` counts, per group of lanes that starts at a knob, the passes in
-// which none of the group's angles changed: a group that has rested long enough gets the library's
-// pairs, so a still cloth needs no proofs.
+// library's but not always equal to it; its knob's bit in `quick` is set then, and `hasQuick`. Only
+// that pass uses quick pairs, and only where they provably give the library's vertex; any other
+// pass first gives every quick pair the library's (drapoSettleQuickPairs). `rest` counts, per group
+// of lanes that starts at a knob, the passes in which none of the group's angles changed: a group
+// that has rested long enough gets the library's pairs, so a still cloth needs no proofs.
 struct drapoAngleMemo {
     alignas(64) float key[drapoKnobs];
     alignas(64) double s[drapoKnobs];
     alignas(64) double c[drapoKnobs];
     uint8_t quick[drapoKnobs / 8 + 8];
     uint8_t rest[drapoKnobs];
+    bool hasQuick;
 };
 
 // A mesh of 100 columns with room for every knob and per-vertex colours, written directly.
@@ -117,6 +118,7 @@ inline void drapoForgetAngles(drapoAngleMemo& memo) {
     for (int k = 0; k < drapoKnobs; k++) memo.key[k] = 0.0f, memo.s[k] = std::sin(0.0), memo.c[k] = std::cos(0.0);
     std::memset(memo.quick, 0, sizeof memo.quick);
     std::memset(memo.rest, 0, sizeof memo.rest);
+    memo.hasQuick = false;
 }
 
 // Knob k's memo takes `angle` and the library's pair.
@@ -127,11 +129,26 @@ inline void drapoRememberAngle(drapoAngleMemo& memo, int k, float angle) {
     drapoSetLaneBits(memo.quick, k, 1, 0);
 }
 
-// Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle or a quick
-// pair.
+// Every quick pair of the memo gives way to the library's pair of its angle: for a pass that takes
+// only the library's pairs.
+inline void drapoSettleQuickPairs(drapoAngleMemo& memo) {
+    if (!memo.hasQuick) return;
+    for (int k = 0; k < drapoKnobs; k++)
+        if (drapoQuickLanes(memo, k, 1) != 0) drapoRememberAngle(memo, k, memo.key[k]);
+    memo.hasQuick = false;
+}
+
+// Groups of lanes of type L that take quick pairs: those of the AVX-512 pass (see
+// demo/drapoQuickSines.h).
+template <class L>
+struct drapoQuickGroups {
+    static constexpr bool value = false;
+};
+
+// Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle (the memo
+// holds no quick pair: see drapoSettleQuickPairs).
 inline void drapoSineCosine(drapoAngleMemo& memo, int k, float angle, double& sine, double& cosine) {
-    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle) || drapoQuickLanes(memo, k, 1) != 0)
-        drapoRememberAngle(memo, k, angle);
+    if (drapoBitsOf(memo.key[k]) != drapoBitsOf(angle)) drapoRememberAngle(memo, k, angle);
     sine = memo.s[k];
     cosine = memo.c[k];
 }

@@ -35,10 +35,8 @@ struct drapoNearAngles {
 // different in every group, and a test per lane would be mispredicted again and again.
 template <class L, class D>
 inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
-    constexpr int w = ktLaneWidth<L>::value;
     const int changed =
-        (~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) | drapoQuickLanes(memo, k, w)) &
-        ((1 << w) - 1);
+        ~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) & ((1 << ktLaneWidth<L>::value) - 1);
     if (changed != 0) {
         alignas(64) float angles[16];
         ktStore(angles, angle);
@@ -104,7 +102,8 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         // near as the pass's.)
         sinTheta = D(near.thetaSin), cosTheta = D(near.thetaCos);
         sinPhi = ktLoad<D>(near.phiSin + c), cosPhi = ktLoad<D>(near.phiCos + c);
-        quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
+        if constexpr (drapoQuickGroups<L>::value)
+            quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
         viaMemos = false;
     } else {
         quick = drapoPairsOf(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta) |
@@ -113,7 +112,9 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     D xd, yd, zd;
     drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
     L x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
-    for (int risky; quick != 0 && (risky = quick & drapoRiskyLanes(xd, yd, zd, x, y, z)) != 0;) {
+    while (drapoQuickGroups<L>::value && quick != 0) {
+        const int risky = quick & drapoRiskyLanes(xd, yd, zd, x, y, z);
+        if (risky == 0) break;
         // Quick pairs may have moved these vertices to other floats: the group is made again with
         // the library's pairs there.
         quick = drapoMendPairs(job, k, drapoTheta(f[1]), drapoPhi(f[0]), risky, viaMemos);
@@ -131,11 +132,13 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         const int last = k + w - 1;
         near.yKey = ys[w - 1];
         near.thetaSin = job.thetaMemo->s[last], near.thetaCos = job.thetaMemo->c[last];
-        near.thetaQuick = drapoQuickLanes(*job.thetaMemo, last, 1) != 0;
+        if constexpr (drapoQuickGroups<L>::value) {
+            near.thetaQuick = drapoQuickLanes(*job.thetaMemo, last, 1) != 0;
+            drapoSetLaneBits(near.phiQuick, c, w, drapoQuickLanes(*job.phiMemo, k, w));
+        }
         ktStore(near.xKey + c, f[0]);
         std::memcpy(near.phiSin + c, job.phiMemo->s + k, w * sizeof(double));
         std::memcpy(near.phiCos + c, job.phiMemo->c + k, w * sizeof(double));
-        drapoSetLaneBits(near.phiQuick, c, w, drapoQuickLanes(*job.phiMemo, k, w));
     }
     // A colour that is already this green, bit for bit, is left as it is; the group's 4 w floats
     // are compared a register at a time.
@@ -154,6 +157,10 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
 template <class L>
 void drapoMeshLanes(const drapoMeshJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
+    if constexpr (!drapoQuickGroups<L>::value) {
+        drapoSettleQuickPairs(*job.thetaMemo);
+        drapoSettleQuickPairs(*job.phiMemo);
+    }
     drapoNearAngles near{};
     // Columns in whole groups of L, the rest (a multiple of 4) in groups of 4. No float group runs in
     // a wide kernel, whose objects must not hold the scalar formulas' out-of-line copies.

@@ -31,6 +31,11 @@ const long long drapoTieMargin = 1ll << 12;
 // How many passes a group's angles must stay before its quick pairs give way to the library's.
 const int drapoRestPasses = 4;
 
+template <>
+struct drapoQuickGroups<ktFloat16> {
+    static constexpr bool value = true;
+};
+
 // a = k pi/2 + r with |r| <= pi/4: pi/2 in three parts of 33 bits, so that k times each part is
 // exact for the small k here and r keeps its relative precision next to a multiple of pi/2.
 inline void drapoQuickPair(__m512d a, __m512d& sine, __m512d& cosine) {
@@ -107,6 +112,7 @@ __attribute__((noinline)) int drapoRefreshPairs(drapoAngleMemo& memo, int k, ktF
         _mm512_storeu_pd(memo.c + k + 8, _mm512_mask_blend_pd(freshHi, _mm512_loadu_pd(memo.c + k + 8), c));
     }
     angle.store(memo.key + k);
+    memo.hasQuick = memo.hasQuick || fresh != 0;
     const int quick = (drapoQuickLanes(memo, k, 16) & ~changed) | fresh;
     drapoSetLaneBits(memo.quick, k, 16, quick);
     return quick;

@@ -73,8 +73,8 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
     t[9999].pos.z = nan;
     ktVec4f* c = start->blanky->colorList;
     c[40].set(0, 1, 0, 0.5f), c[41].set(-0.0f, 1, 0, 1), c[42].set(0, 1, 0, nan), c[99].set(0, 1, 0, 1);
-    std::vector<ktVec3f> expected[2];
-    std::vector<ktVec4f> expectedColors[2];
+    std::vector<ktVec3f> expected[3];
+    std::vector<ktVec4f> expectedColors[3];
     for (int p = ktSimdScalar; p <= ktSimdBest(); p++) {
         SCOPED_TRACE(ktSimdName(static_cast<ktSimdPath>(p)));
         std::vector<clothknob> knobs(start->thread, start->thread + drapoKnobs);
@@ -83,13 +83,14 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
         std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
         drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
         const drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1]};
-        // Passes 2 .. 6 find every angle again (quick pairs that rest give way to the library's),
-        // and the last one is the scalar pass over the memos that this path left.
+        // Passes 1 .. 4 find every angle again (quick pairs that rest give way to the library's).
+        // The last one is the scalar pass over the memos that this path left, after the knobs that
+        // moved sideways changed height only.
         for (int pass = 0; pass < 7; pass++) {
-            if (pass == 1)
-                for (int k = 500; k < 530; k += 3) knobs[k].pos.y += 0.5f;
+            for (int k = 0; k < drapoKnobs && pass >= 5; k += 3)
+                (pass == 5 ? knobs[k].pos.y : knobs[k].pos.z) += 0.5f;
             drapoMeshOn(static_cast<ktSimdPath>(pass < 6 ? p : ktSimdScalar), job);
-            const int e = pass < 1 ? 0 : 1;
+            const int e = pass < 5 ? 0 : pass - 4;
             if (p == ktSimdScalar) {
                 expected[e] = vertices, expectedColors[e] = colors;
                 continue;
