@@ -28,6 +28,7 @@ struct drapoNearAngles {
     alignas(64) double phiSin[drapoSide + 16];
     alignas(64) double phiCos[drapoSide + 16];
     uint8_t phiQuick[(drapoSide + 16) / 8 + 8];
+    int phiQuickCount;  // bits set in phiQuick
 };
 
 // The pairs of the angles of knobs k .. k + w - 1 from their memos, those that differ evaluated.
@@ -103,7 +104,8 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         sinTheta = D(near.thetaSin), cosTheta = D(near.thetaCos);
         sinPhi = ktLoad<D>(near.phiSin + c), cosPhi = ktLoad<D>(near.phiCos + c);
         if constexpr (drapoQuickGroups<L>::value)
-            quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
+            if (near.thetaQuick || near.phiQuickCount != 0)
+                quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
         viaMemos = false;
     } else {
         quick = drapoPairsOf(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta) |
@@ -134,7 +136,11 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         near.thetaSin = job.thetaMemo->s[last], near.thetaCos = job.thetaMemo->c[last];
         if constexpr (drapoQuickGroups<L>::value) {
             near.thetaQuick = drapoQuickLanes(*job.thetaMemo, last, 1) != 0;
-            drapoSetLaneBits(near.phiQuick, c, w, drapoQuickLanes(*job.phiMemo, k, w));
+            const int lanes = drapoQuickLanes(*job.phiMemo, k, w);
+            near.phiQuickCount +=
+                __builtin_popcount(static_cast<unsigned>(lanes)) -
+                __builtin_popcount(static_cast<unsigned>(drapoLaneBits(near.phiQuick, c, w)));
+            drapoSetLaneBits(near.phiQuick, c, w, lanes);
         }
         ktStore(near.xKey + c, f[0]);
         std::memcpy(near.phiSin + c, job.phiMemo->s + k, w * sizeof(double));
