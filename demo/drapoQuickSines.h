@@ -36,6 +36,21 @@ struct drapoQuickGroups<ktFloat16> {
     static constexpr bool value = true;
 };
 
+// Coefficients of the series in r^2, highest power first: sin r = r + r^3 (-1/3! + r^2 / 5! - ...)
+// and cos r = 1 - r^2 (1/2! - r^2 / 4! + ...).
+const double drapoSineTerms[] = {1.0 / 6227020800.0, -1.0 / 39916800.0, 1.0 / 362880.0,
+                                 -1.0 / 5040.0,      1.0 / 120.0,       -1.0 / 6.0};
+const double drapoCosineTerms[] = {
+    1.0 / 87178291200.0, -1.0 / 479001600.0, 1.0 / 3628800.0, -1.0 / 40320.0, 1.0 / 720.0, -1.0 / 24.0, 0.5};
+
+// The polynomial with these coefficients at x, by Horner's rule (products and sums rounded apart).
+template <int N>
+inline __m512d drapoHorner(__m512d x, const double (&terms)[N]) {
+    __m512d p = _mm512_set1_pd(terms[0]);
+    for (int i = 1; i < N; i++) p = _mm512_add_pd(_mm512_mul_pd(p, x), _mm512_set1_pd(terms[i]));
+    return p;
+}
+
 // a = k pi/2 + r with |r| <= pi/4: pi/2 in three parts of 33 bits, so that k times each part is
 // exact for the small k here and r keeps its relative precision next to a multiple of pi/2.
 inline void drapoQuickPair(__m512d a, __m512d& sine, __m512d& cosine) {
@@ -46,20 +61,8 @@ inline void drapoQuickPair(__m512d a, __m512d& sine, __m512d& cosine) {
     r = _mm512_sub_pd(r, _mm512_mul_pd(k, _mm512_set1_pd(2.02226624871116645580e-21)));
     const __m512d r2 = _mm512_mul_pd(r, r);
     // Taylor series to r^13 and r^14: on |r| <= pi/4 the next terms stay below 2^-45.
-    __m512d sp = _mm512_set1_pd(1.0 / 6227020800.0);
-    sp = _mm512_add_pd(_mm512_mul_pd(sp, r2), _mm512_set1_pd(-1.0 / 39916800.0));
-    sp = _mm512_add_pd(_mm512_mul_pd(sp, r2), _mm512_set1_pd(1.0 / 362880.0));
-    sp = _mm512_add_pd(_mm512_mul_pd(sp, r2), _mm512_set1_pd(-1.0 / 5040.0));
-    sp = _mm512_add_pd(_mm512_mul_pd(sp, r2), _mm512_set1_pd(1.0 / 120.0));
-    sp = _mm512_add_pd(_mm512_mul_pd(sp, r2), _mm512_set1_pd(-1.0 / 6.0));
-    const __m512d sr = _mm512_add_pd(r, _mm512_mul_pd(_mm512_mul_pd(r, r2), sp));
-    __m512d cp = _mm512_set1_pd(1.0 / 87178291200.0);
-    cp = _mm512_add_pd(_mm512_mul_pd(cp, r2), _mm512_set1_pd(-1.0 / 479001600.0));
-    cp = _mm512_add_pd(_mm512_mul_pd(cp, r2), _mm512_set1_pd(1.0 / 3628800.0));
-    cp = _mm512_add_pd(_mm512_mul_pd(cp, r2), _mm512_set1_pd(-1.0 / 40320.0));
-    cp = _mm512_add_pd(_mm512_mul_pd(cp, r2), _mm512_set1_pd(1.0 / 720.0));
-    cp = _mm512_add_pd(_mm512_mul_pd(cp, r2), _mm512_set1_pd(-1.0 / 24.0));
-    cp = _mm512_add_pd(_mm512_mul_pd(cp, r2), _mm512_set1_pd(0.5));
+    const __m512d sr = _mm512_add_pd(r, _mm512_mul_pd(_mm512_mul_pd(r, r2), drapoHorner(r2, drapoSineTerms)));
+    const __m512d cp = drapoHorner(r2, drapoCosineTerms);
     const __m512d cr = _mm512_sub_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(r2, cp));
     // Quadrant k mod 4: odd k swaps sine and cosine; k = 2, 3 negate the sine, k = 1, 2 the cosine.
     const __m512i q = _mm512_cvtepi32_epi64(_mm512_cvtpd_epi32(k));
