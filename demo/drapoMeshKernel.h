@@ -97,7 +97,12 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     D sinTheta, cosTheta, sinPhi, cosPhi;
     int quick = 0;  // lanes with a quick pair
     bool viaMemos = true;
-    if (w > 1 && row > 0 && drapoAllLanes<L>(ktSameBits(f[1], L(near.yKey))) &&
+    // A group that proves no vertex (one of four after wider ones) takes the near memos only where
+    // they hold no quick pair for it.
+    if (w > 1 && row > 0 &&
+        (drapoQuickGroups<L>::value ||
+         (!near.thetaQuick && (near.phiQuickCount == 0 || drapoLaneBits(near.phiQuick, c, w) == 0))) &&
+        drapoAllLanes<L>(ktSameBits(f[1], L(near.yKey))) &&
         drapoAllLanes<L>(ktSameBits(f[0], ktLoad<L>(near.xKey + c)))) {
         // The same coordinates, bit for bit, give the same angles. (One knob: its own memos are as
         // near as the pass's.)
@@ -137,10 +142,12 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         if constexpr (drapoQuickGroups<L>::value) {
             near.thetaQuick = drapoQuickLanes(*job.thetaMemo, last, 1) != 0;
             const int lanes = drapoQuickLanes(*job.phiMemo, k, w);
-            near.phiQuickCount +=
-                __builtin_popcount(static_cast<unsigned>(lanes)) -
-                __builtin_popcount(static_cast<unsigned>(drapoLaneBits(near.phiQuick, c, w)));
+            near.phiQuickCount += drapoCountBits(lanes) - drapoCountBits(drapoLaneBits(near.phiQuick, c, w));
             drapoSetLaneBits(near.phiQuick, c, w, lanes);
+        } else {
+            // Its knobs hold no quick pair: only the wider groups mark their own knobs, and a pass
+            // without quick groups settles the memos first. Its columns' phi marks stay clear.
+            near.thetaQuick = false;
         }
         ktStore(near.xKey + c, f[0]);
         std::memcpy(near.phiSin + c, job.phiMemo->s + k, w * sizeof(double));

@@ -42,6 +42,16 @@ inline int drapoBits(M m) {
     }
 }
 
+// The number of bits set in a lane mask (at most 16 bits), without the popcount instruction, which
+// the baseline target lacks (the compiler would call a library function for it).
+inline int drapoCountBits(int bits) {
+    unsigned v = static_cast<unsigned>(bits);
+    v = v - ((v >> 1) & 0x5555u);
+    v = (v & 0x3333u) + ((v >> 2) & 0x3333u);
+    v = (v + (v >> 4)) & 0x0f0fu;
+    return static_cast<int>((v + (v >> 8)) & 0x1fu);
+}
+
 // The free bits of knobs k .. k + w - 1 (k a multiple of w, w dividing 16).
 template <int W>
 inline int drapoFreeBits(const uint16_t* mask, int k) {
@@ -435,7 +445,7 @@ void drapoStageLanes(const drapoStepJob& job) {
     for (int k = 0; k < drapoKnobs; k += w) {
         const int free = drapoFreeBits<w>(job.freeMask, k);
         if (free == 0) continue;
-        if (drapoStagesGather<L>::value && 4 * __builtin_popcount(static_cast<unsigned>(free)) <= w) {
+        if (drapoStagesGather<L>::value && 4 * drapoCountBits(free) <= w) {
             for (int lanes = free; lanes != 0; lanes &= lanes - 1) {
                 const int knob = k + __builtin_ctz(static_cast<unsigned>(lanes));
                 job.gathered[gathered] = static_cast<float>(knob);

@@ -132,6 +132,49 @@ TEST(DrapoMeshPaths, QuickPairsStayNearTheLibrarys) {
         ASSERT_LE(std::fabs(cosines[i] - c), bound * std::fabs(c)) << angles[i];
     }
 }
+
+// The AVX-512 pass's last four columns run as a group of four, which makes no quick pairs and no
+// proofs. Their row's earlier groups leave quick pairs in the pass's near memos; the group must not
+// take them unproven. A flat sheet: the first group of each row remembers theta as a quick pair;
+// in the first row where that pair is not the library's, knob 96 of the row gets a height where the
+// two pairs give different vertices.
+TEST(DrapoMeshPaths, TheLastColumnsTakeNoUnprovenQuickPairs) {
+    if (ktSimdBest() < ktSimdAvx512) GTEST_SKIP() << "this processor has no AVX-512F";
+    auto app = makeCloth();
+    int knob = -1;
+    float z = 0.0f;
+    for (int row = 1; row < drapoSide && knob < 0; row++) {
+        const clothknob& k = app->thread[row * drapoSide + 96];
+        const float theta = drapoTheta(k.pos.y);
+        double quickSine, quickCosine;
+        drapoQuickPairsAvx512(&theta, 1, &quickSine, &quickCosine);
+        const double sinPhi = std::sin(static_cast<double>(drapoPhi(k.pos.x)));
+        const double sinTheta = std::sin(static_cast<double>(theta)),
+                     cosTheta = std::cos(static_cast<double>(theta));
+        if (quickSine == sinTheta && quickCosine == cosTheta) continue;
+        auto differs = [&](float h) {
+            const double r = -static_cast<double>(h);
+            return static_cast<float>(r * sinPhi * quickSine) != static_cast<float>(r * sinPhi * sinTheta) ||
+                   static_cast<float>(r * sinPhi * quickCosine) != static_cast<float>(r * sinPhi * cosTheta);
+        };
+        z = 6.0f;
+        for (int tries = 0; tries < (1 << 20) && !differs(z); tries++) z = std::nextafter(z, 0.0f);
+        if (differs(z)) knob = row * drapoSide + 96;
+    }
+    ASSERT_GE(knob, 0) << "no row and height found";
+    app->thread[knob].pos.z = z;
+    std::vector<ktVec3f> vertices[2];
+    for (int p : {ktSimdScalar, ktSimdAvx512}) {
+        vertices[p == ktSimdScalar ? 0 : 1].resize(drapoKnobs);
+        std::vector<ktVec4f> colors(drapoKnobs);
+        std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
+        drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
+        const drapoMeshJob job = {app->thread, vertices[p == ktSimdScalar ? 0 : 1].data(), colors.data(),
+                                  &memos[0], &memos[1]};
+        drapoMeshOn(static_cast<ktSimdPath>(p), job);
+    }
+    EXPECT_TRUE(ktSameBits(vertices[1][knob], vertices[0][knob])) << "knob " << knob << ", height " << z;
+}
 #endif
 
 }  // namespace
