@@ -12,3 +12,8 @@ kt_warnings(bench_frames)
 add_executable(bench_bare_frames ${CMAKE_CURRENT_LIST_DIR}/bench_bare_frames.cpp)
 target_link_libraries(bench_bare_frames PRIVATE drapoapp)
 kt_warnings(bench_bare_frames)
+
+# drapo's frames and the bare frames alternated in blocks within one process (scripts/bench-frames.sh).
+add_executable(bench_paired_frames ${CMAKE_CURRENT_LIST_DIR}/bench_paired_frames.cpp)
+target_link_libraries(bench_paired_frames PRIVATE drapoapp)
+kt_warnings(bench_paired_frames)

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <thread>
 
+#include "framework/ktuMemory.h"
 #include "framework/ktuWindow.h"
 
 // Window and view.
@@ -84,6 +85,8 @@ void ktuOpen() {
     std::strncpy(ktuResourceLocation, resourceLocation, sizeof ktuResourceLocation - 1);
     ktuResourceLocation[sizeof ktuResourceLocation - 1] = '\0';
 
+    // Before GLUT and OpenGL start allocating: the renderer's per-frame blocks then keep their pages.
+    ktuKeepFreedMemory();
     glutInit(&argc, argv);
     glutInitDisplayMode(ktuDisplayMode);
     glutCreateWindow("ktu");

@@ -7,6 +7,18 @@
 #include <cstring>
 #include <string>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KT_TEST_ASAN_CLANG 1
+#endif
+#endif
+#ifndef KT_TEST_ASAN_CLANG
+#define KT_TEST_ASAN_CLANG 0
+#endif
+
 #include "framework/ktu.h"
 #include "support/ktTestWindow.h"
 
@@ -63,6 +75,27 @@ TEST(Open, ASecondOpenIsRefused) {
 
 // Writing the size while full screen must still give that exact size: freeglut would restore its
 // pre-full-screen size instead if the request were not held until the window is out.
+// After opening, a block of megabytes comes from the heap and stays with the process when freed:
+// a renderer that allocates and frees such blocks on every frame then reuses their pages instead
+// of faulting them in again. (The sanitizers bring their own allocator.)
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !KT_TEST_ASAN_CLANG
+TEST(Open, KeepsFreedMemoryForTheNextFrame) {
+    ktTestOpenWindow();
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    if (tunables != nullptr && std::strstr(tunables, "glibc.malloc.") != nullptr)
+        GTEST_SKIP() << "the environment sets the allocator up";
+    const size_t size = 16 << 20;
+    const size_t mappings = mallinfo2().hblks;
+    char* block = static_cast<char*>(std::malloc(size));
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 1, size);
+    EXPECT_EQ(mallinfo2().hblks, mappings) << "the block was mapped on its own";
+    const size_t heap = mallinfo2().arena;
+    std::free(block);
+    EXPECT_EQ(mallinfo2().arena, heap) << "the freed block went back to the system";
+}
+#endif
+
 TEST(WindowSize, WritingItResizesTheRealWindowAndLeavesFullScreen) {
     ktTestOpenWindow();
     ASSERT_TRUE(pumpUntil(isFullScreen));
