@@ -15,5 +15,7 @@
 // the allocator its own (GLIBC_TUNABLES with malloc settings, or MALLOC_MMAP_THRESHOLD_ or
 // MALLOC_TRIM_THRESHOLD_), and does nothing without glibc. Returns whether it changed them.
 bool ktuKeepFreedMemory();
+// Whether the environment gives the allocator settings of its own.
+bool ktuAllocatorConfigured();
 
 #endif

@@ -20,6 +20,7 @@
 #endif
 
 #include "framework/ktu.h"
+#include "framework/ktuMemory.h"
 #include "support/ktTestWindow.h"
 
 namespace {
@@ -73,17 +74,13 @@ TEST(Open, ASecondOpenIsRefused) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ktuOpen called more than once\n");
 }
 
-// Writing the size while full screen must still give that exact size: freeglut would restore its
-// pre-full-screen size instead if the request were not held until the window is out.
 // After opening, a block of megabytes comes from the heap and stays with the process when freed:
 // a renderer that allocates and frees such blocks on every frame then reuses their pages instead
 // of faulting them in again. (The sanitizers bring their own allocator.)
 #if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !KT_TEST_ASAN_CLANG
 TEST(Open, KeepsFreedMemoryForTheNextFrame) {
     ktTestOpenWindow();
-    const char* tunables = std::getenv("GLIBC_TUNABLES");
-    if (tunables != nullptr && std::strstr(tunables, "glibc.malloc.") != nullptr)
-        GTEST_SKIP() << "the environment sets the allocator up";
+    if (ktuAllocatorConfigured()) GTEST_SKIP() << "the environment sets the allocator up";
     const size_t size = 16 << 20;
     const size_t mappings = mallinfo2().hblks;
     char* block = static_cast<char*>(std::malloc(size));
@@ -96,6 +93,8 @@ TEST(Open, KeepsFreedMemoryForTheNextFrame) {
 }
 #endif
 
+// Writing the size while full screen must still give that exact size: freeglut would restore its
+// pre-full-screen size instead if the request were not held until the window is out.
 TEST(WindowSize, WritingItResizesTheRealWindowAndLeavesFullScreen) {
     ktTestOpenWindow();
     ASSERT_TRUE(pumpUntil(isFullScreen));
