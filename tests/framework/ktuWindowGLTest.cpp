@@ -10,13 +10,13 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#if defined(__has_feature)
+// The sanitizers replace the C library's allocator with their own.
+#if defined(__SANITIZE_ADDRESS__)
+#define KT_TEST_OWN_ALLOCATOR 1
+#elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define KT_TEST_ASAN_CLANG 1
+#define KT_TEST_OWN_ALLOCATOR 1
 #endif
-#endif
-#ifndef KT_TEST_ASAN_CLANG
-#define KT_TEST_ASAN_CLANG 0
 #endif
 
 #include "framework/ktu.h"
@@ -76,8 +76,8 @@ TEST(Open, ASecondOpenIsRefused) {
 
 // After opening, a block of megabytes comes from the heap and stays with the process when freed:
 // a renderer that allocates and frees such blocks on every frame then reuses their pages instead
-// of faulting them in again. (The sanitizers bring their own allocator.)
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !KT_TEST_ASAN_CLANG
+// of faulting them in again.
+#if defined(__GLIBC__) && !defined(KT_TEST_OWN_ALLOCATOR)
 TEST(Open, KeepsFreedMemoryForTheNextFrame) {
     ktTestOpenWindow();
     if (ktuAllocatorConfigured()) GTEST_SKIP() << "the environment sets the allocator up";
