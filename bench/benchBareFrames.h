@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchFrameLoop.h"
 #include "demo/drapoApp.h"
 #include "math/ktTransforms.h"
 #include "shapes/ktShapeDrawPasses.h"
@@ -73,10 +74,7 @@ inline BareScene captureBareScene(int frames) {
 // Frame j of the bare frames: the model transform of drapo's frame j and the snapshot of its
 // ten-frame block.
 inline void drawBareFrame(const BareScene& scene, float j) {
-    glTranslatef(500.0f, 350.0f, 0.0f);
-    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(-4.0f * j, 0.0f, 0.0f, 1.0f);
-    glScalef(50.0f, 50.0f, 50.0f);
+    benchClothModelTransform(j);
     size_t which = static_cast<size_t>(j) / bareFramesPerSnapshot;
     if (which >= scene.snapshots.size()) which = scene.snapshots.size() - 1;
     const BareSnapshot& s = scene.snapshots[which];

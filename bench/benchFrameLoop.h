@@ -11,6 +11,15 @@
 #include "framework/ktApp.h"
 #include "framework/ktu.h"
 
+// drapo's model transform for frame j (see drapoApp::draw), for the programs that draw its frames
+// themselves.
+inline void benchClothModelTransform(float j) {
+    glTranslatef(500.0f, 350.0f, 0.0f);
+    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(-4.0f * j, 0.0f, 0.0f, 1.0f);
+    glScalef(50.0f, 50.0f, 50.0f);
+}
+
 // Runs turns until `frames` more frames have been drawn. Gives up (false) after 30 s without a
 // single frame, for instance when the window never gets a size.
 template <class App>
