@@ -37,7 +37,8 @@ const int stretches = 3;
 const char* const stretchNames[stretches] = {"falling 31-100", "draping 101-200", "settled 201-330"};
 const int parts = 5;  // the first ownParts are drapo's own work
 const int ownParts = 4;
-const char* const partNames[parts] = {"step", "mesh pass", "positions", "normals", "sending"};
+const char* const partNames[parts] = {"step", "mesh pass", "world and window positions", "normals",
+                                      "sending"};
 
 // The stretch of frame f (1 .. roundFrames) after the warm-up.
 int stretchOf(int f) { return f <= 100 ? 0 : f <= 200 ? 1 : 2; }
@@ -112,9 +113,8 @@ int main(int argc, char** argv) {
     ktuOpen();
     TimedFrames* app = new TimedFrames;
     app->subStart();
-    std::printf(
-        "%d rounds; us per frame: step, mesh pass, world and window positions, normals = own work; sending\n",
-        rounds);
+    std::printf("%d rounds; us per frame: %s, %s, %s, %s = own work; %s\n", rounds, partNames[0],
+                partNames[1], partNames[2], partNames[3], partNames[4]);
     std::printf("%-8s", "");
     for (int s = 0; s < stretches; s++) std::printf(" | %-36s", stretchNames[s]);
     std::printf(" | %-36s\n", "all 31-330");
