@@ -1,5 +1,6 @@
 // Frame loop shared by the frame-rate programs: drives freeglut as its main loop would (one idle_cb
-// and one glutMainLoopEvent per turn) until the application's frame counter `j` has advanced.
+// and one glutMainLoopEvent per turn) until the application's frame counter `j` has advanced; and
+// drapo's model transform, for the programs that draw its frames themselves.
 #ifndef KT_BENCH_BENCHFRAMELOOP_H
 #define KT_BENCH_BENCHFRAMELOOP_H
 

@@ -18,7 +18,7 @@ add_executable(bench_paired_frames ${CMAKE_CURRENT_LIST_DIR}/bench_paired_frames
 target_link_libraries(bench_paired_frames PRIVATE drapoapp)
 kt_warnings(bench_paired_frames)
 
-# drapo's own work per frame (step, mesh pass, mesh draw) timed inside real frames.
+# drapo's own work timed part by part inside real frames (scripts/with-xvfb.sh).
 add_executable(bench_frame_work ${CMAKE_CURRENT_LIST_DIR}/bench_frame_work.cpp)
 target_link_libraries(bench_frame_work PRIVATE drapoapp)
 kt_warnings(bench_frame_work)
