@@ -71,10 +71,6 @@ struct StepLanes {
     alignas(64) float px[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float py[drapoKnobs + 2 * drapoStepPad];
     alignas(64) float pz[drapoKnobs + 2 * drapoStepPad];
-    alignas(64) float vx[drapoKnobs];
-    alignas(64) float vy[drapoKnobs];
-    alignas(64) float vz[drapoKnobs];
-    alignas(64) float word[drapoKnobs];
     uint16_t freeMask[drapoKnobs / 16];
     alignas(64) float list[drapoKnobs + 16];
     alignas(64) float recheck[drapoKnobs + 16];
@@ -160,7 +156,6 @@ void stepExact(drapoApp& app, ktSimdPath path) {
     drapoStepJob lanesJob{};
     lanesJob.app = &app;
     lanesJob.px = s.px + drapoStepPad, lanesJob.py = s.py + drapoStepPad, lanesJob.pz = s.pz + drapoStepPad;
-    lanesJob.vx = s.vx, lanesJob.vy = s.vy, lanesJob.vz = s.vz, lanesJob.word = s.word;
     lanesJob.freeMask = s.freeMask;
     lanesJob.list = s.list;
     lanesJob.reliefX = s.reliefX, lanesJob.reliefY = s.reliefY, lanesJob.reliefHeight = s.reliefHeight;
@@ -188,8 +183,6 @@ void stepExact(drapoApp& app, ktSimdPath path) {
         for (int n = 0; n < lifted; n++) {
             const int k = static_cast<int>(list[n]);
             job.pz[k] = app.thread[k].pos.z;
-            job.vz[k] = app.thread[k].vel.z;
-            std::memcpy(&job.word[k], reinterpret_cast<const char*>(&app.thread[k]) + 6 * sizeof(float), sizeof(float));
             s.freeMask[k >> 4] &= static_cast<uint16_t>(~(1 << (k & 15)));
         }
     }

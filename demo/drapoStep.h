@@ -1,8 +1,7 @@
 // The exact-type step's wide passes: what the dynamics hand a kernel, and the kernels per
 // instruction set. Lane l of a group holds knob k + l, except in the touch pass and the stages of
-// gathered knobs. The positions pass copies the positions (and, of groups with a free knob, the
-// velocities and last words) into one array per coordinate (index k at [k]);
-// the position arrays have drapoStepPad readable entries before index 0 and after index
+// gathered knobs. The positions pass copies the positions into one array per coordinate (index k at
+// [k]); the arrays have drapoStepPad readable entries before index 0 and after index
 // drapoKnobs - 1, so that every neighbour load stays in bounds (the lanes that read them are
 // absent neighbours and never use the values). It marks the free knobs in freeMask (bit l of
 // entry g is knob 16 g + l) and lists those below the terrain's top, which the touch pass then
@@ -22,10 +21,6 @@ struct drapoStepJob {
     float* px;           // positions after the contact tests (padded)
     float* py;
     float* pz;
-    float* vx;           // velocities after the contact tests
-    float* vy;
-    float* vz;
-    float* word;         // the knobs' last words (the pinned flag and padding), as bits
     uint16_t* freeMask;  // free knobs after the contact tests
     float* list;         // the knobs to touch, as floats, the last repeated up to a whole group
     int count;           // the number of knobs listed
@@ -41,7 +36,7 @@ struct drapoStepJob {
     bool remember;   // whether the touches remember every listed knob, or only the lifted ones
 };
 
-// Positions: fills px, py, pz (vx ... word too where the stages move the knobs), freeMask, the
+// Positions: fills px, py, pz, freeMask, the
 // list (free knobs that may be in contact) and recheck (pinned ones, their number into rechecks),
 // returns the number listed and sets `finite` to whether every coordinate is finite and at
 // most half the float range, so that every difference between knobs is finite. Touches: the contact tests of
@@ -49,8 +44,9 @@ struct drapoStepJob {
 // the knobs it lifted replace the front of the list, and it returns their number. Stages:
 // the spring increment of every free knob into k1 ... k4, only for finite differences and finite scratch
 // vectors (an absent spring's term is then 0); where drapoStagesMoveOn holds it also moves the knobs as
-// Updates does, from the copied positions and velocities, so moving a knob does not change the increments of
-// those after it. Updates: velocity and position of every free knob from k1 and enviro.
+// Updates does, from the knob itself, after its increment came from the copied positions, so moving a knob
+// does not change the increments of those after it. Updates: velocity and position of every free knob from k1
+// and enviro.
 #define DRAPO_STEP_DECLARE(S)                                                    \
     int drapoPositions##S(const drapoStepJob& job, bool& finite, int& rechecks); \
     int drapoTouches##S(const drapoStepJob& job);                                \

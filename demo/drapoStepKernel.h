@@ -257,9 +257,8 @@ KT_DRAPO_INLINE void drapoStoreKnobs(clothknob* p, const ktFloat16 (&f)[7], int 
 }
 #endif
 
-// Whether the stage pass of lane type L also moves the knobs (from copied velocities): on sixteen
-// lanes that saves a pass; on narrower ones the separate update pass, reading the knobs, measured
-// faster.
+// Whether the stage pass of lane type L also moves the knobs: on sixteen lanes that saves a pass;
+// on narrower ones the separate update pass measured faster.
 template <class L>
 struct drapoStagesMove {
     static constexpr bool value = ktLaneWidth<L>::value >= 16;
@@ -286,13 +285,6 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
         ktStore(job.px + k, x);
         ktStore(job.py + k, y);
         ktStore(job.pz + k, z);
-        // Velocities and words are read only for free knobs, which move.
-        if (drapoStagesMove<L>::value && free != 0) {
-            ktStore(job.vx + k, f[3]);
-            ktStore(job.vy + k, f[4]);
-            ktStore(job.vz + k, f[5]);
-            ktStore(job.word + k, f[6]);
-        }
         const int shift = k & 15, lanes = all << shift;
         job.freeMask[k >> 4] = static_cast<uint16_t>((job.freeMask[k >> 4] & ~lanes) | (free << shift));
         // A knob may be in contact below the floor anywhere, and below the terrain's top within the
@@ -325,13 +317,15 @@ inline bool drapoAllWhere(M present, L value, L target) {
     return drapoBits<L>(ktSelect(present, value, target) == target) == (1 << ktLaneWidth<L>::value) - 1;
 }
 
-// The update of the free knobs k .. k + w - 1 from their increment: velocity and position from the
-// copied ones, stored into the knobs whose bit is set in `free`.
+// The update of the free knobs k .. k + w - 1 from their increment, stored into the knobs whose bit
+// is set in `free`. Only their own update moves them, so the knobs still hold the positions that
+// the increments came from: reading them again costs less inside a frame than copying every free
+// group's velocities in the positions pass, whose lines the frame's drawing has evicted.
 template <class L>
 KT_DRAPO_INLINE void drapoMoveKnobs(const drapoStepJob& job, int k, int free, const L (&inc)[3],
                                     const L (&gravity)[3]) {
-    L f[7] = {ktLoad<L>(job.px + k), ktLoad<L>(job.py + k), ktLoad<L>(job.pz + k), ktLoad<L>(job.vx + k),
-              ktLoad<L>(job.vy + k), ktLoad<L>(job.vz + k), ktLoad<L>(job.word + k)};
+    L f[7];
+    drapoLoadKnobs(job.app->thread + k, f);
     drapoUpdate(inc[0], inc[0], inc[0], inc[0], gravity[0], f[3], f[0]);
     drapoUpdate(inc[1], inc[1], inc[1], inc[1], gravity[1], f[4], f[1]);
     drapoUpdate(inc[2], inc[2], inc[2], inc[2], gravity[2], f[5], f[2]);
@@ -410,7 +404,12 @@ void drapoGatheredStages(const drapoStepJob& job, const float* knobs, const floa
         alignas(64) float lanes[9][16];
         for (int c = 0; c < 3; c++) ktStore(lanes[c], inc[c]);
         if constexpr (drapoStagesMove<L>::value) {
-            L pos[3] = {hx, hy, hz}, vel[3] = {near(job.vx, 0), near(job.vy, 0), near(job.vz, 0)};
+            // Velocities from the knobs (seven floats apart), which no other knob's update touches.
+            const L at = index * L(static_cast<float>(drapoKnobFloats));
+            const float* const t = reinterpret_cast<const float*>(job.app->thread);
+            L pos[3] = {hx, hy, hz},
+              vel[3] = {ktGatherWhere(every, zero, t + 3, at), ktGatherWhere(every, zero, t + 4, at),
+                        ktGatherWhere(every, zero, t + 5, at)};
             for (int c = 0; c < 3; c++) {
                 drapoUpdate(inc[c], inc[c], inc[c], inc[c], gravity[c], vel[c], pos[c]);
                 ktStore(lanes[3 + c], pos[c]), ktStore(lanes[6 + c], vel[c]);
@@ -478,8 +477,7 @@ void drapoStageLanes(const drapoStepJob& job) {
     drapoGatheredStages<L>(job, job.gathered, job.gatheredColumn, gathered);
 }
 
-// Update pass: the four stage increments of a knob are its one increment, read from k1; the
-// velocities come from the copies where the stage pass moves the knobs, else from the knobs.
+// Update pass: the four stage increments of a knob are its one increment, read from k1.
 template <class L>
 void drapoUpdateLanes(const drapoStepJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
@@ -490,16 +488,7 @@ void drapoUpdateLanes(const drapoStepJob& job) {
         if (free == 0) continue;
         L inc[3];
         ktLoadVertices(app.k1 + k, inc[0], inc[1], inc[2]);
-        if constexpr (drapoStagesMove<L>::value) {
-            drapoMoveKnobs(job, k, free, inc, gravity);
-        } else {
-            L f[7];
-            drapoLoadKnobs(app.thread + k, f);
-            drapoUpdate(inc[0], inc[0], inc[0], inc[0], gravity[0], f[3], f[0]);
-            drapoUpdate(inc[1], inc[1], inc[1], inc[1], gravity[1], f[4], f[1]);
-            drapoUpdate(inc[2], inc[2], inc[2], inc[2], gravity[2], f[5], f[2]);
-            drapoStoreKnobs(app.thread + k, f, free);
-        }
+        drapoMoveKnobs(job, k, free, inc, gravity);
     }
 }
 
