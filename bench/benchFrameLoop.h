@@ -6,8 +6,10 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "framework/ktApp.h"
 #include "framework/ktu.h"
@@ -19,6 +21,15 @@ inline void benchClothModelTransform(float j) {
     glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(-4.0f * j, 0.0f, 0.0f, 1.0f);
     glScalef(50.0f, 50.0f, 50.0f);
+}
+
+// Quantile q (0 .. 1) of a non-empty sample, interpolated between its two nearest values.
+inline double benchQuantile(std::vector<double> v, double q) {
+    std::sort(v.begin(), v.end());
+    const double at = q * static_cast<double>(v.size() - 1);
+    const size_t low = static_cast<size_t>(at);
+    const size_t high = std::min(low + 1, v.size() - 1);
+    return v[low] + (at - static_cast<double>(low)) * (v[high] - v[low]);
 }
 
 // Runs turns until `frames` more frames have been drawn. Gives up (false) after 30 s without a

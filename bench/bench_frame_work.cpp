@@ -89,12 +89,6 @@ public:
     }
 };
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
-
 void printRow(const char* label, const double (&us)[stretches + 1][parts]) {
     std::printf("%-8s", label);
     for (int s = 0; s <= stretches; s++) {
@@ -141,7 +135,7 @@ int main(int argc, char** argv) {
     }
     double medians[stretches + 1][parts];
     for (int s = 0; s <= stretches; s++)
-        for (int p = 0; p < parts; p++) medians[s][p] = median(all[s][p]);
+        for (int p = 0; p < parts; p++) medians[s][p] = benchQuantile(all[s][p], 0.5);
     printRow("median", medians);
     return 0;
 }

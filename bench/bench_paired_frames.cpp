@@ -59,14 +59,6 @@ double seconds(PairedFrames* app, bool bare) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double quantile(std::vector<double> v, double q) {
-    std::sort(v.begin(), v.end());
-    const double at = q * static_cast<double>(v.size() - 1);
-    const size_t low = static_cast<size_t>(at);
-    const size_t high = std::min(low + 1, v.size() - 1);
-    return v[low] + (at - static_cast<double>(low)) * (v[high] - v[low]);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,7 +94,7 @@ int main(int argc, char** argv) {
     std::printf(
         "ratio drapo / bare: %.2f %% of the total times, pairs: median %.2f %%, quartiles %.2f %% .. %.2f "
         "%%\n",
-        100.0 * bareTotal / clothTotal, 100.0 * quantile(ratios, 0.5), 100.0 * quantile(ratios, 0.25),
-        100.0 * quantile(ratios, 0.75));
+        100.0 * bareTotal / clothTotal, 100.0 * benchQuantile(ratios, 0.5),
+        100.0 * benchQuantile(ratios, 0.25), 100.0 * benchQuantile(ratios, 0.75));
     return 0;
 }
