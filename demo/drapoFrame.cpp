@@ -24,6 +24,7 @@ namespace {
 
 struct AngleMemos {
     drapoAngleMemo theta, phi;
+    drapoNearHistory near = {drapoKnobs, 0};
     AngleMemos() {
         drapoForgetAngles(theta);
         drapoForgetAngles(phi);
@@ -66,7 +67,8 @@ void drapoApp::updateMesh() {
     const bool direct = mesh->M == drapoSide && mesh->listLength >= drapoKnobs && mesh->enableVertexColors &&
                         mesh->vertexList != nullptr && mesh->colorList != nullptr;
     if (direct) {
-        const drapoMeshJob job = {thread, mesh->vertexList, mesh->colorList, &memos.theta, &memos.phi};
+        const drapoMeshJob job = {thread,       mesh->vertexList, mesh->colorList,
+                                  &memos.theta, &memos.phi,       &memos.near};
         drapoMeshOn(ktSimdPathInUse(), job);
     } else {
         drapoSettleQuickPairs(memos.phi);

@@ -32,6 +32,13 @@ struct drapoAngleMemo {
     bool hasQuick;
 };
 
+// How the last pass used its near memos (demo/drapoMeshKernel.h): the groups that took their angles
+// from them, and the passes since one last kept them.
+struct drapoNearHistory {
+    int hits;
+    int idle;
+};
+
 // A mesh of 100 columns with room for every knob and per-vertex colours, written directly.
 struct drapoMeshJob {
     const clothknob* thread;
@@ -39,6 +46,7 @@ struct drapoMeshJob {
     ktVec4f* colors;
     drapoAngleMemo* thetaMemo;
     drapoAngleMemo* phiMemo;
+    drapoNearHistory* nearHistory;  // null: every pass keeps its near memos
 };
 
 // Writes every knob, wrapped onto the sphere and coloured green, into the job's mesh.

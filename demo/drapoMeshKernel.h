@@ -29,7 +29,23 @@ struct drapoNearAngles {
     alignas(64) double phiCos[drapoSide + 16];
     uint8_t phiQuick[(drapoSide + 16) / 8 + 8];
     int phiQuickCount;  // bits set in phiQuick
+    bool kept;          // whether this pass keeps them (else it neither fills nor reads them)
+    int hits;           // groups that took their angles from them
 };
+
+// Whether a pass keeps the near memos, after the last pass's use of them: only a sheet whose rows
+// repeat their coordinates gains from them (one that lies flat), and keeping them costs every other
+// group a store of its angles' pairs. A pass without them tries them again after a few passes.
+const int drapoNearWorthHits = drapoKnobs / 16 / 4;
+const int drapoNearRetry = 8;
+inline bool drapoKeepNear(const drapoNearHistory* history) {
+    return history == nullptr || history->hits >= drapoNearWorthHits || history->idle >= drapoNearRetry;
+}
+inline void drapoRecordNear(drapoNearHistory* history, const drapoNearAngles& near) {
+    if (history == nullptr) return;
+    history->hits = near.hits;
+    history->idle = near.kept ? 0 : history->idle + 1;
+}
 
 // The pairs of the angles of knobs k .. k + w - 1 from their memos, those that differ evaluated.
 // Only the lanes whose angle changed are visited: while the cloth drapes, which ones did is
@@ -99,7 +115,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     bool viaMemos = true;
     // A group that proves no vertex (one of four after wider ones) takes the near memos only where
     // they hold no quick pair for it.
-    if (w > 1 && row > 0 &&
+    if (w > 1 && row > 0 && near.kept &&
         (drapoQuickGroups<L>::value ||
          (!near.thetaQuick && (near.phiQuickCount == 0 || drapoLaneBits(near.phiQuick, c, w) == 0))) &&
         drapoAllLanes<L>(ktSameBits(f[1], L(near.yKey))) &&
@@ -112,6 +128,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
             if (near.thetaQuick || near.phiQuickCount != 0)
                 quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
         viaMemos = false;
+        near.hits++;
     } else {
         quick = drapoPairsOf(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta) |
                 drapoPairsOf(*job.phiMemo, k, drapoPhi(f[0]), sinPhi, cosPhi);
@@ -131,7 +148,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
         x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
     }
-    if (w > 1 && viaMemos) {
+    if (w > 1 && viaMemos && near.kept) {
         // The near memos take this group's coordinates and pairs: its last theta and every
         // column's phi.
         alignas(64) float ys[16];
@@ -175,6 +192,7 @@ void drapoMeshLanes(const drapoMeshJob& job) {
         drapoSettleQuickPairs(*job.phiMemo);
     }
     drapoNearAngles near{};
+    near.kept = drapoKeepNear(job.nearHistory);
     // Columns in whole groups of L, the rest (a multiple of 4) in groups of 4. No float group runs in
     // a wide kernel, whose objects must not hold the scalar formulas' out-of-line copies.
     static_assert(drapoSide % 4 == 0, "a row must be whole groups of 4");
@@ -183,6 +201,7 @@ void drapoMeshLanes(const drapoMeshJob& job) {
         for (int c = 0; c < whole; c += w) drapoMeshGroup<L>(job, near, row, row * drapoSide + c, c);
         for (int c = whole; c < drapoSide; c += 4) drapoMeshGroup<ktFloat4>(job, near, row, row * drapoSide + c, c);
     }
+    drapoRecordNear(job.nearHistory, near);
 }
 
 }  // namespace

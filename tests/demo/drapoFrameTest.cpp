@@ -82,13 +82,16 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
         std::vector<ktVec4f> colors(c, c + drapoKnobs);
         std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
         drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
-        const drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1]};
+        drapoNearHistory near = {0, 0};
+        const drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1], &near};
         // Passes 1 .. 4 find every angle again (quick pairs that rest give way to the library's).
+        // Every other pass goes without the near memos.
         // The last one is the scalar pass over the memos that this path left, after the knobs that
         // moved sideways changed height only.
         for (int pass = 0; pass < 7; pass++) {
             for (int k = 0; k < drapoKnobs && pass >= 5; k += 3)
                 (pass == 5 ? knobs[k].pos.y : knobs[k].pos.z) += 0.5f;
+            near.hits = pass % 2 == 0 ? drapoKnobs : 0;
             drapoMeshOn(static_cast<ktSimdPath>(pass < 6 ? p : ktSimdScalar), job);
             const int e = pass < 5 ? 0 : pass - 4;
             if (p == ktSimdScalar) {
@@ -169,8 +172,9 @@ TEST(DrapoMeshPaths, TheLastColumnsTakeNoUnprovenQuickPairs) {
         std::vector<ktVec4f> colors(drapoKnobs);
         std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
         drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
-        const drapoMeshJob job = {app->thread, vertices[p == ktSimdScalar ? 0 : 1].data(), colors.data(),
-                                  &memos[0], &memos[1]};
+        const drapoMeshJob job = {app->thread,   vertices[p == ktSimdScalar ? 0 : 1].data(),
+                                  colors.data(), &memos[0],
+                                  &memos[1],     nullptr};
         drapoMeshOn(static_cast<ktSimdPath>(p), job);
     }
     EXPECT_TRUE(ktSameBits(vertices[1][knob], vertices[0][knob])) << "knob " << knob << ", height " << z;
