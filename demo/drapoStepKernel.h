@@ -264,6 +264,17 @@ struct drapoStagesMove {
     static constexpr bool value = ktLaneWidth<L>::value >= 16;
 };
 
+// Asks for the knobs that the positions pass reaches 4 KB after the group of w knobs from p: in a
+// frame the knobs come from beyond the second-level cache (the drawing evicts them), and while
+// the sheet falls, the stage pass's stores compete with the hardware's own fetching. A falling
+// step inside frames took 7 % less time with it, the others the same.
+KT_DRAPO_INLINE void drapoPrefetchAhead(const clothknob* p, int w) {
+    // As an address only: near the end it lies past the knobs, which a prefetch may name.
+    const uintptr_t ahead = reinterpret_cast<uintptr_t>(p) + 4096;
+    for (int line = 0; line < (drapoKnobFloats * 4 * w + 63) / 64; line++)
+        __builtin_prefetch(reinterpret_cast<const void*>(ahead + 64 * line), 0, 3);
+}
+
 // Positions pass: the positions of all knobs into px, py and pz, the free knobs into freeMask, and
 // the knobs that may be in contact into the job's list (free ones) and recheck (pinned ones, their
 // number into rechecks); returns how many free ones were listed. A knob at a NaN height is in
@@ -279,6 +290,7 @@ int drapoPositionLanes(const drapoStepJob& job, bool& finite, int& rechecks) {
     rechecks = 0;
     const clothknob* const thread = job.app->thread;
     for (int k = 0; k < drapoKnobs; k += w) {
+        if constexpr (w >= 8) drapoPrefetchAhead(thread + k, w);
         L f[7];
         const int free = ~drapoLoadKnobs(thread + k, f) & all;
         const L x = f[0], y = f[1], z = f[2];
