@@ -24,7 +24,7 @@ namespace {
 
 struct AngleMemos {
     drapoAngleMemo theta, phi;
-    drapoNearHistory near = {drapoKnobs, 0};
+    drapoNearHistory near = {true, 0};
     AngleMemos() {
         drapoForgetAngles(theta);
         drapoForgetAngles(phi);

@@ -32,10 +32,10 @@ struct drapoAngleMemo {
     bool hasQuick;
 };
 
-// How the last pass used its near memos (demo/drapoMeshKernel.h): the groups that took their angles
-// from them, and the passes since one last kept them.
+// How the last pass used its near memos (demo/drapoMeshKernel.h): whether they paid, and the
+// passes since one last kept them.
 struct drapoNearHistory {
-    int hits;
+    bool paid;
     int idle;
 };
 

@@ -35,15 +35,15 @@ struct drapoNearAngles {
 
 // Whether a pass keeps the near memos, after the last pass's use of them: only a sheet whose rows
 // repeat their coordinates gains from them (one that lies flat), and keeping them costs every other
-// group a store of its angles' pairs. A pass without them tries them again after a few passes.
-const int drapoNearWorthHits = drapoKnobs / 16 / 4;
+// group a store of its angles' pairs. They pay when a quarter of a pass's groups take their angles
+// from them; a pass without them tries them again after a few passes.
 const int drapoNearRetry = 8;
 inline bool drapoKeepNear(const drapoNearHistory* history) {
-    return history == nullptr || history->hits >= drapoNearWorthHits || history->idle >= drapoNearRetry;
+    return history == nullptr || history->paid || history->idle >= drapoNearRetry;
 }
-inline void drapoRecordNear(drapoNearHistory* history, const drapoNearAngles& near) {
+inline void drapoRecordNear(drapoNearHistory* history, const drapoNearAngles& near, int groups) {
     if (history == nullptr) return;
-    history->hits = near.hits;
+    history->paid = 4 * near.hits >= groups;
     history->idle = near.kept ? 0 : history->idle + 1;
 }
 
@@ -201,7 +201,7 @@ void drapoMeshLanes(const drapoMeshJob& job) {
         for (int c = 0; c < whole; c += w) drapoMeshGroup<L>(job, near, row, row * drapoSide + c, c);
         for (int c = whole; c < drapoSide; c += 4) drapoMeshGroup<ktFloat4>(job, near, row, row * drapoSide + c, c);
     }
-    drapoRecordNear(job.nearHistory, near);
+    drapoRecordNear(job.nearHistory, near, drapoSide * (whole / w + (drapoSide - whole) / 4));
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
         std::vector<ktVec4f> colors(c, c + drapoKnobs);
         std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
         drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
-        drapoNearHistory near = {0, 0};
+        drapoNearHistory near = {false, 0};
         const drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1], &near};
         // Passes 1 .. 4 find every angle again (quick pairs that rest give way to the library's).
         // Every other pass goes without the near memos.
@@ -91,7 +91,7 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
         for (int pass = 0; pass < 7; pass++) {
             for (int k = 0; k < drapoKnobs && pass >= 5; k += 3)
                 (pass == 5 ? knobs[k].pos.y : knobs[k].pos.z) += 0.5f;
-            near.hits = pass % 2 == 0 ? drapoKnobs : 0;
+            near.paid = pass % 2 == 0;
             drapoMeshOn(static_cast<ktSimdPath>(pass < 6 ? p : ktSimdScalar), job);
             const int e = pass < 5 ? 0 : pass - 4;
             if (p == ktSimdScalar) {
