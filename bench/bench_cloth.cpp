@@ -100,6 +100,10 @@ BENCHMARK(BM_UpdateMeshFalling)->Unit(benchmark::kMicrosecond);
 // While it drapes (steps 101 .. 400): free knobs move sideways and their angles change.
 void BM_UpdateMeshDraping(benchmark::State& state) { updateMeshOverSteps(state, 100, 400); }
 BENCHMARK(BM_UpdateMeshDraping)->Unit(benchmark::kMicrosecond);
+// Once it has settled (steps 1001 .. 1300), as in nearly every frame of a running program: about a
+// thousand free knobs still move a little in every step.
+void BM_UpdateMeshSettled(benchmark::State& state) { updateMeshOverSteps(state, 1000, 1300); }
+BENCHMARK(BM_UpdateMeshSettled)->Unit(benchmark::kMicrosecond);
 
 // makeApp as main calls it. The object is destroyed and released again (its destructor is trivial);
 // its mesh cannot be, so memory grows by about 0.8 MB per iteration and the run is capped.
