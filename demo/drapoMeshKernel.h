@@ -6,8 +6,9 @@
 // While the sheet lies flat, a row of knobs shares one y (so one theta) and a column one x (so one
 // phi). The pass keeps the last theta and each column's last phi with their sines and cosines,
 // keyed by the y and x they came from, so a group whose coordinates all match them needs neither
-// its angles nor the knobs' own memos nor libm. Any other group
-// reads its knobs' memos as lanes and evaluates only the angles that differ from them.
+// its angles nor the knobs' own memos nor libm; a pass keeps them only while they pay (see
+// drapoKeepNear). Any other group reads its knobs' memos as lanes and evaluates only the angles
+// that differ from them.
 #ifndef KT_DEMO_DRAPOMESHKERNEL_H
 #define KT_DEMO_DRAPOMESHKERNEL_H
 
