@@ -36,17 +36,17 @@ struct drapoStepJob {
     bool remember;   // whether the touches remember every listed knob, or only the lifted ones
 };
 
-// Positions: fills px, py, pz, freeMask, the
-// list (free knobs that may be in contact) and recheck (pinned ones, their number into rechecks),
-// returns the number listed and sets `finite` to whether every coordinate is finite and at
-// most half the float range, so that every difference between knobs is finite. Touches: the contact tests of
-// the listed knobs, those it lifts (or all, with remember) remembered in reliefX ... reliefHeight;
-// the knobs it lifted replace the front of the list, and it returns their number. Stages:
-// the spring increment of every free knob into k1 ... k4, only for finite differences and finite scratch
-// vectors (an absent spring's term is then 0); where drapoStagesMoveOn holds it also moves the knobs as
-// Updates does, from the knob itself, after its increment came from the copied positions, so moving a knob
-// does not change the increments of those after it. Updates: velocity and position of every free knob from k1
-// and enviro.
+// Positions: fills px, py, pz, freeMask, the list (free knobs that may be in contact) and recheck
+// (pinned ones, their number into rechecks), returns the number listed and sets `finite` to whether
+// every coordinate is finite and at most half the float range, so that every difference between
+// knobs is finite. Touches: the contact tests of the listed knobs, those it lifts (or all, with
+// remember) remembered in reliefX ... reliefHeight; the knobs it lifted replace the front of the
+// list, and it returns their number. Stages: the spring increment of every free knob into k1 ...
+// k4, only for finite differences and finite scratch vectors (an absent spring's term is then 0);
+// where drapoStagesMoveOn holds it also moves the knobs as Updates does, from the knob itself,
+// after its increment came from the copied positions, so moving a knob does not change the
+// increments of those after it. Updates: velocity and position of every free knob from k1 and
+// enviro.
 #define DRAPO_STEP_DECLARE(S)                                                    \
     int drapoPositions##S(const drapoStepJob& job, bool& finite, int& rechecks); \
     int drapoTouches##S(const drapoStepJob& job);                                \
