@@ -67,8 +67,8 @@ void drapoApp::updateMesh() {
     const bool direct = mesh->M == drapoSide && mesh->listLength >= drapoKnobs && mesh->enableVertexColors &&
                         mesh->vertexList != nullptr && mesh->colorList != nullptr;
     if (direct) {
-        const drapoMeshJob job = {thread,       mesh->vertexList, mesh->colorList,
-                                  &memos.theta, &memos.phi,       &memos.near};
+        const drapoMeshJob job = {
+            thread, mesh->vertexList, mesh->colorList, &memos.theta, &memos.phi, &memos.near, true};
         drapoMeshOn(ktSimdPathInUse(), job);
     } else {
         drapoSettleQuickPairs(memos.phi);

@@ -17,12 +17,14 @@
 // exactly what a new evaluation would give, whichever object asks. Every entry holds a correct
 // pair from the start: that of the angle 0 (see drapoForgetAngles).
 //
-// The AVX-512 mesh pass may instead remember a quick pair (demo/drapoQuickSines.h), close to the
-// library's but not always equal to it; its knob's bit in `quick` is set then, and `hasQuick`. Only
-// that pass uses quick pairs, and only where they provably give the library's vertex; any other
-// pass first gives every quick pair the library's (drapoSettleQuickPairs). `rest` counts, per group
-// of lanes that starts at a knob, the passes in which none of the group's angles changed: a group
-// that has rested long enough gets the library's pairs, so a still cloth needs no proofs.
+// The wide mesh passes (AVX-512 and AVX2) may instead remember a quick pair
+// (demo/drapoQuickSines.h), close to the library's but not always equal to it; its knob's bit in
+// `quick` is set then, and `hasQuick`. Only their whole groups use quick pairs, and only where they
+// provably give the library's vertex. Those groups cover columns 0 .. 95 in both passes, so the
+// groups of four that finish a row in them never meet a quick pair; any other pass first gives
+// every quick pair the library's (drapoSettleQuickPairs). `rest` counts, per group of lanes that
+// starts at a knob, the passes in which none of the group's angles changed: a group that has rested
+// long enough gets the library's pairs, so a still cloth needs no proofs.
 struct drapoAngleMemo {
     alignas(64) float key[drapoKnobs];
     alignas(64) double s[drapoKnobs];
@@ -30,6 +32,7 @@ struct drapoAngleMemo {
     uint8_t quick[drapoKnobs / 8 + 8];
     uint8_t rest[drapoKnobs];
     bool hasQuick;
+    int changedGroups;  // groups of the last pass whose angles changed
 };
 
 // How the last pass used its near memos (demo/drapoMeshKernel.h): whether they paid, and the
@@ -47,6 +50,7 @@ struct drapoMeshJob {
     drapoAngleMemo* thetaMemo;
     drapoAngleMemo* phiMemo;
     drapoNearHistory* nearHistory;  // null: every pass keeps its near memos
+    bool quickWhenBusy;             // false: every wide pass takes quick pairs (see drapoMeshLanes)
 };
 
 // Writes every knob, wrapped onto the sphere and coloured green, into the job's mesh.
@@ -56,9 +60,10 @@ void drapoMeshAvx2(const drapoMeshJob& job);
 void drapoMeshAvx512(const drapoMeshJob& job);
 // The pass on `path`, capped at ktSimdBest(): updateMesh's own call, and the tests'.
 void drapoMeshOn(ktSimdPath path, const drapoMeshJob& job);
-// The AVX-512 pass's quick sines and cosines of `count` angles within 32 of zero (for the tests;
-// call only where AVX-512F runs).
+// The AVX-512 and AVX2 passes' quick sines and cosines of `count` angles within 32 of zero (for
+// the tests; call each only where its instruction set runs).
 void drapoQuickPairsAvx512(const float* angles, int count, double* sines, double* cosines);
+void drapoQuickPairsAvx2(const float* angles, int count, double* sines, double* cosines);
 
 namespace {
 
@@ -127,6 +132,7 @@ inline void drapoForgetAngles(drapoAngleMemo& memo) {
     std::memset(memo.quick, 0, sizeof memo.quick);
     std::memset(memo.rest, 0, sizeof memo.rest);
     memo.hasQuick = false;
+    memo.changedGroups = 0;
 }
 
 // Knob k's memo takes `angle` and the library's pair.
@@ -146,11 +152,13 @@ inline void drapoSettleQuickPairs(drapoAngleMemo& memo) {
     memo.hasQuick = false;
 }
 
-// Groups of lanes of type L that take quick pairs: those of the AVX-512 pass (see
+// Groups of lanes of type L that take quick pairs: the whole groups of the wide passes (see
 // demo/drapoQuickSines.h).
+// onlyWhenBusy: whether they pay only while many angles change (see drapoMeshLanes).
 template <class L>
 struct drapoQuickGroups {
     static constexpr bool value = false;
+    static constexpr bool onlyWhenBusy = false;
 };
 
 // Knob k's pair for `angle`, evaluated and remembered when its memo holds another angle (the memo

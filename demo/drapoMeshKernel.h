@@ -56,6 +56,7 @@ inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cos
     const int changed =
         ~drapoBits<L>(ktSameBits(angle, ktLoad<L>(memo.key + k))) & ((1 << ktLaneWidth<L>::value) - 1);
     if (changed != 0) {
+        memo.changedGroups++;
         alignas(64) float angles[16];
         ktStore(angles, angle);
         for (int lanes = changed; lanes != 0; lanes &= lanes - 1) {
@@ -67,16 +68,25 @@ inline void drapoMemoPairs(drapoAngleMemo& memo, int k, L angle, D& sine, D& cos
     cosine = ktLoad<D>(memo.c + k);
 }
 
-// The pairs of a group from its knobs' memos, and the lanes whose pairs are quick ones: none here.
-// The AVX-512 kernel's 16-lane groups take the overloads of demo/drapoQuickSines.h instead.
-template <class L, class D>
-inline int drapoPairsOf(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
-    drapoMemoPairs(memo, k, angle, sine, cosine);
-    return 0;
+// The pairs of a group from its knobs' memos, and the lanes whose pairs are quick ones: a group of
+// a pass with quick pairs (demo/drapoQuickSines.h) makes them for its changed angles, any other
+// group takes the library's.
+template <bool Quick, class L, class D>
+KT_DRAPO_INLINE int drapoPairsOf(drapoAngleMemo& memo, int k, L angle, D& sine, D& cosine) {
+    if constexpr (Quick) {
+        return drapoQuickPairsOf(memo, k, angle, sine, cosine);
+    } else {
+        drapoMemoPairs(memo, k, angle, sine, cosine);
+        return 0;
+    }
 }
-template <class L, class D>
-inline int drapoRiskyLanes(D, D, D, L, L, L) {
-    return 0;
+// The lanes of a group whose vertex its quick pairs may have moved to other floats.
+template <bool Quick, class L, class D>
+KT_DRAPO_INLINE int drapoRiskyLanes(D x, D y, D z, L xf, L yf, L zf) {
+    if constexpr (Quick)
+        return drapoQuickRiskyLanes(x, y, z, xf, yf, zf);
+    else
+        return 0;
 }
 
 // The knobs of the group from k in lanes `risky`, whose quick pairs may have moved their vertices
@@ -89,8 +99,8 @@ __attribute__((noinline)) int drapoMendPairs(const drapoMeshJob& job, int k, L t
     constexpr int w = ktLaneWidth<L>::value;
     if (!fromMemos) {
         D sine, cosine;
-        drapoPairsOf(*job.thetaMemo, k, theta, sine, cosine);
-        drapoPairsOf(*job.phiMemo, k, phi, sine, cosine);
+        drapoPairsOf<true>(*job.thetaMemo, k, theta, sine, cosine);
+        drapoPairsOf<true>(*job.phiMemo, k, phi, sine, cosine);
     }
     alignas(64) float thetas[16], phis[16];
     ktStore(thetas, theta);
@@ -103,8 +113,9 @@ __attribute__((noinline)) int drapoMendPairs(const drapoMeshJob& job, int k, L t
     return drapoQuickLanes(*job.thetaMemo, k, w) | drapoQuickLanes(*job.phiMemo, k, w);
 }
 
-// The group of w knobs from k on, in column c of row `row`.
-template <class L>
+// The group of w knobs from k on, in column c of row `row`. Quick: whether it takes quick pairs for
+// its changed angles and proves its vertices.
+template <class L, bool Quick>
 inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int row, int k, int c) {
     using D = decltype(ktWiden(L(0.0f)));
     constexpr int w = ktLaneWidth<L>::value;
@@ -117,7 +128,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     // A group that proves no vertex (one of four after wider ones) takes the near memos only where
     // they hold no quick pair for it.
     if (w > 1 && row > 0 && near.kept &&
-        (drapoQuickGroups<L>::value ||
+        (Quick ||
          (!near.thetaQuick && (near.phiQuickCount == 0 || drapoLaneBits(near.phiQuick, c, w) == 0))) &&
         drapoAllLanes<L>(ktSameBits(f[1], L(near.yKey))) &&
         drapoAllLanes<L>(ktSameBits(f[0], ktLoad<L>(near.xKey + c)))) {
@@ -125,29 +136,31 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         // near as the pass's.)
         sinTheta = D(near.thetaSin), cosTheta = D(near.thetaCos);
         sinPhi = ktLoad<D>(near.phiSin + c), cosPhi = ktLoad<D>(near.phiCos + c);
-        if constexpr (drapoQuickGroups<L>::value)
+        if constexpr (Quick)
             if (near.thetaQuick || near.phiQuickCount != 0)
                 quick = (near.thetaQuick ? (1 << w) - 1 : 0) | drapoLaneBits(near.phiQuick, c, w);
         viaMemos = false;
         near.hits++;
     } else {
-        quick = drapoPairsOf(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta) |
-                drapoPairsOf(*job.phiMemo, k, drapoPhi(f[0]), sinPhi, cosPhi);
+        quick = drapoPairsOf<Quick>(*job.thetaMemo, k, drapoTheta(f[1]), sinTheta, cosTheta) |
+                drapoPairsOf<Quick>(*job.phiMemo, k, drapoPhi(f[0]), sinPhi, cosPhi);
     }
     D xd, yd, zd;
     drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
     L x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
-    while (drapoQuickGroups<L>::value && quick != 0) {
-        const int risky = quick & drapoRiskyLanes(xd, yd, zd, x, y, z);
-        if (risky == 0) break;
-        // Quick pairs may have moved these vertices to other floats: the group is made again with
-        // the library's pairs there.
-        quick = drapoMendPairs(job, k, drapoTheta(f[1]), drapoPhi(f[0]), risky, viaMemos);
-        viaMemos = true;
-        sinTheta = ktLoad<D>(job.thetaMemo->s + k), cosTheta = ktLoad<D>(job.thetaMemo->c + k);
-        sinPhi = ktLoad<D>(job.phiMemo->s + k), cosPhi = ktLoad<D>(job.phiMemo->c + k);
-        drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
-        x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
+    if constexpr (Quick) {
+        while (quick != 0) {
+            const int risky = quick & drapoRiskyLanes<true>(xd, yd, zd, x, y, z);
+            if (risky == 0) break;
+            // Quick pairs may have moved these vertices to other floats: the group is made again with
+            // the library's pairs there.
+            quick = drapoMendPairs(job, k, drapoTheta(f[1]), drapoPhi(f[0]), risky, viaMemos);
+            viaMemos = true;
+            sinTheta = ktLoad<D>(job.thetaMemo->s + k), cosTheta = ktLoad<D>(job.thetaMemo->c + k);
+            sinPhi = ktLoad<D>(job.phiMemo->s + k), cosPhi = ktLoad<D>(job.phiMemo->c + k);
+            drapoSphereProducts(r, sinPhi, cosPhi, sinTheta, cosTheta, xd, yd, zd);
+            x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
+        }
     }
     if (w > 1 && viaMemos && near.kept) {
         // The near memos take this group's coordinates and pairs: its last theta and every
@@ -157,7 +170,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
         const int last = k + w - 1;
         near.yKey = ys[w - 1];
         near.thetaSin = job.thetaMemo->s[last], near.thetaCos = job.thetaMemo->c[last];
-        if constexpr (drapoQuickGroups<L>::value) {
+        if constexpr (Quick) {
             near.thetaQuick = drapoQuickLanes(*job.thetaMemo, last, 1) != 0;
             const int lanes = drapoQuickLanes(*job.phiMemo, k, w);
             near.phiQuickCount += drapoCountBits(lanes) - drapoCountBits(drapoLaneBits(near.phiQuick, c, w));
@@ -185,10 +198,11 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     ktStoreVertices(job.vertices + k, x, y, z);
 }
 
-template <class L>
-void drapoMeshLanes(const drapoMeshJob& job) {
+// One pass in groups of L; Quick: whether its whole groups take quick pairs.
+template <class L, bool Quick>
+void drapoMeshPass(const drapoMeshJob& job) {
     constexpr int w = ktLaneWidth<L>::value;
-    if constexpr (!drapoQuickGroups<L>::value) {
+    if constexpr (!Quick) {
         drapoSettleQuickPairs(*job.thetaMemo);
         drapoSettleQuickPairs(*job.phiMemo);
     }
@@ -199,10 +213,27 @@ void drapoMeshLanes(const drapoMeshJob& job) {
     static_assert(drapoSide % 4 == 0, "a row must be whole groups of 4");
     constexpr int whole = drapoSide / w * w;
     for (int row = 0; row < drapoSide; row++) {
-        for (int c = 0; c < whole; c += w) drapoMeshGroup<L>(job, near, row, row * drapoSide + c, c);
-        for (int c = whole; c < drapoSide; c += 4) drapoMeshGroup<ktFloat4>(job, near, row, row * drapoSide + c, c);
+        for (int c = 0; c < whole; c += w) drapoMeshGroup<L, Quick>(job, near, row, row * drapoSide + c, c);
+        for (int c = whole; c < drapoSide; c += 4)
+            drapoMeshGroup<ktFloat4, false>(job, near, row, row * drapoSide + c, c);
     }
     drapoRecordNear(job.nearHistory, near, drapoSide * (whole / w + (drapoSide - whole) / 4));
+}
+
+// The pass in groups of L. Where L takes quick pairs, a job that asks for them only while they pay
+// gets them after a pass in which the angles of at least half of the groups changed (a sheet that
+// drapes); a still or settled cloth changes a few angles here and there, and the library's pairs
+// for those cost less than the quick groups' proofs and bookkeeping.
+template <class L>
+void drapoMeshLanes(const drapoMeshJob& job) {
+    const int changed = job.thetaMemo->changedGroups + job.phiMemo->changedGroups;
+    job.thetaMemo->changedGroups = job.phiMemo->changedGroups = 0;
+    if constexpr (drapoQuickGroups<L>::value) {
+        constexpr int groups = drapoKnobs / ktLaneWidth<L>::value;
+        if (!drapoQuickGroups<L>::onlyWhenBusy || !job.quickWhenBusy || 2 * changed >= groups)
+            return drapoMeshPass<L, true>(job);
+    }
+    drapoMeshPass<L, false>(job);
 }
 
 }  // namespace

@@ -83,15 +83,17 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
         std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
         drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
         drapoNearHistory near = {false, 0};
-        const drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1], &near};
+        drapoMeshJob job = {knobs.data(), vertices.data(), colors.data(), &memos[0], &memos[1], &near, false};
         // Passes 1 .. 4 find every angle again (quick pairs that rest give way to the library's).
-        // Every other pass goes without the near memos.
+        // Every other pass goes without the near memos. Passes 1, 2 and 5 take quick pairs only
+        // after a busy pass: 2 and 5 follow a pass without changes and give up the quick pairs.
         // The last one is the scalar pass over the memos that this path left, after the knobs that
         // moved sideways changed height only.
         for (int pass = 0; pass < 7; pass++) {
             for (int k = 0; k < drapoKnobs && pass >= 5; k += 3)
                 (pass == 5 ? knobs[k].pos.y : knobs[k].pos.z) += 0.5f;
             near.paid = pass % 2 == 0;
+            job.quickWhenBusy = pass == 1 || pass == 2 || pass == 5;
             drapoMeshOn(static_cast<ktSimdPath>(pass < 6 ? p : ktSimdScalar), job);
             const int e = pass < 5 ? 0 : pass - 4;
             if (p == ktSimdScalar) {
@@ -106,12 +108,17 @@ TEST(DrapoMeshPaths, EveryPathMatchesTheScalarPass) {
     }
 }
 
-// The AVX-512 pass's quick sines and cosines stay within 2^-44 of the library's, relative: the bound
-// that its proof of each vertex rests on. Every 997th float up to 32 in size, either sign, and the
+// The wide passes' quick sines and cosines stay within 2^-44 of the library's, relative: the bound
+// that their proof of each vertex rests on. Every 997th float up to 32 in size, either sign, and the
 // 401 floats around each multiple of pi/2 there, where the reduced angle is smallest.
 #if KT_SIMD_WIDE
+// The passes with quick pairs, and their quick pairs.
+const struct {
+    ktSimdPath path;
+    void (*pairs)(const float*, int, double*, double*);
+} quickPaths[] = {{ktSimdAvx2, drapoQuickPairsAvx2}, {ktSimdAvx512, drapoQuickPairsAvx512}};
+
 TEST(DrapoMeshPaths, QuickPairsStayNearTheLibrarys) {
-    if (ktSimdBest() < ktSimdAvx512) GTEST_SKIP() << "this processor has no AVX-512F";
     std::vector<float> angles;
     for (float a = 0.0f; a <= 32.0f;) {
         angles.push_back(a), angles.push_back(-a);
@@ -125,24 +132,28 @@ TEST(DrapoMeshPaths, QuickPairsStayNearTheLibrarys) {
         for (int d = 0; d < 200; d++) a = std::nextafter(a, 0.0f);
         for (int d = 0; d <= 400; d++, a = std::nextafter(a, 64.0f)) angles.push_back(a);
     }
-    std::vector<double> sines(angles.size()), cosines(angles.size());
-    drapoQuickPairsAvx512(angles.data(), static_cast<int>(angles.size()), sines.data(), cosines.data());
     const double bound = std::ldexp(1.0, -44);
-    for (size_t i = 0; i < angles.size(); i++) {
-        const double s = std::sin(static_cast<double>(angles[i])),
-                     c = std::cos(static_cast<double>(angles[i]));
-        ASSERT_LE(std::fabs(sines[i] - s), bound * std::fabs(s)) << angles[i];
-        ASSERT_LE(std::fabs(cosines[i] - c), bound * std::fabs(c)) << angles[i];
+    for (const auto& q : quickPaths) {
+        if (ktSimdBest() < q.path) continue;
+        SCOPED_TRACE(ktSimdName(q.path));
+        std::vector<double> sines(angles.size()), cosines(angles.size());
+        q.pairs(angles.data(), static_cast<int>(angles.size()), sines.data(), cosines.data());
+        for (size_t i = 0; i < angles.size(); i++) {
+            const double s = std::sin(static_cast<double>(angles[i])),
+                         c = std::cos(static_cast<double>(angles[i]));
+            ASSERT_LE(std::fabs(sines[i] - s), bound * std::fabs(s)) << angles[i];
+            ASSERT_LE(std::fabs(cosines[i] - c), bound * std::fabs(c)) << angles[i];
+        }
     }
 }
 
-// The AVX-512 pass's last four columns run as a group of four, which makes no quick pairs and no
+// The wide passes' last four columns run as a group of four, which makes no quick pairs and no
 // proofs. Their row's earlier groups leave quick pairs in the pass's near memos; the group must not
-// take them unproven. A flat sheet: the first group of each row remembers theta as a quick pair;
-// in the first row where that pair is not the library's, knob 96 of the row gets a height where the
-// two pairs give different vertices.
+// take them unproven (both passes' quick pairs are the same doubles). A flat sheet: the first group of each
+// row remembers theta as a quick pair; in the first row where that pair is not the library's, knob 96 of the
+// row gets a height where the two pairs give different vertices.
 TEST(DrapoMeshPaths, TheLastColumnsTakeNoUnprovenQuickPairs) {
-    if (ktSimdBest() < ktSimdAvx512) GTEST_SKIP() << "this processor has no AVX-512F";
+    if (ktSimdBest() < ktSimdAvx2) GTEST_SKIP() << "this processor has no AVX2";
     auto app = makeCloth();
     int knob = -1;
     float z = 0.0f;
@@ -150,7 +161,7 @@ TEST(DrapoMeshPaths, TheLastColumnsTakeNoUnprovenQuickPairs) {
         const clothknob& k = app->thread[row * drapoSide + 96];
         const float theta = drapoTheta(k.pos.y);
         double quickSine, quickCosine;
-        drapoQuickPairsAvx512(&theta, 1, &quickSine, &quickCosine);
+        drapoQuickPairsAvx2(&theta, 1, &quickSine, &quickCosine);
         const double sinPhi = std::sin(static_cast<double>(drapoPhi(k.pos.x)));
         const double sinTheta = std::sin(static_cast<double>(theta)),
                      cosTheta = std::cos(static_cast<double>(theta));
@@ -166,18 +177,22 @@ TEST(DrapoMeshPaths, TheLastColumnsTakeNoUnprovenQuickPairs) {
     }
     ASSERT_GE(knob, 0) << "no row and height found";
     app->thread[knob].pos.z = z;
-    std::vector<ktVec3f> vertices[2];
-    for (int p : {ktSimdScalar, ktSimdAvx512}) {
-        vertices[p == ktSimdScalar ? 0 : 1].resize(drapoKnobs);
+    auto vertexOn = [&](ktSimdPath path) {
+        std::vector<ktVec3f> vertices(drapoKnobs);
         std::vector<ktVec4f> colors(drapoKnobs);
         std::unique_ptr<drapoAngleMemo[]> memos(new drapoAngleMemo[2]);
         drapoForgetAngles(memos[0]), drapoForgetAngles(memos[1]);
-        const drapoMeshJob job = {app->thread,   vertices[p == ktSimdScalar ? 0 : 1].data(),
-                                  colors.data(), &memos[0],
-                                  &memos[1],     nullptr};
-        drapoMeshOn(static_cast<ktSimdPath>(p), job);
+        const drapoMeshJob job = {app->thread, vertices.data(), colors.data(), &memos[0],
+                                  &memos[1],   nullptr,         false};
+        drapoMeshOn(path, job);
+        return vertices[knob];
+    };
+    const ktVec3f expected = vertexOn(ktSimdScalar);
+    for (const auto& q : quickPaths) {
+        if (ktSimdBest() < q.path) continue;
+        EXPECT_TRUE(ktSameBits(vertexOn(q.path), expected))
+            << ktSimdName(q.path) << ": knob " << knob << ", height " << z;
     }
-    EXPECT_TRUE(ktSameBits(vertices[1][knob], vertices[0][knob])) << "knob " << knob << ", height " << z;
 }
 #endif
 
