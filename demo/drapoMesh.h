@@ -50,7 +50,7 @@ struct drapoMeshJob {
     drapoAngleMemo* thetaMemo;
     drapoAngleMemo* phiMemo;
     drapoNearHistory* nearHistory;  // null: every pass keeps its near memos
-    bool quickWhenBusy;             // false: every wide pass takes quick pairs (see drapoMeshLanes)
+    bool quickWhenBusy;  // false: a pass that may take quick pairs always does (see drapoMeshLanes)
 };
 
 // Writes every knob, wrapped onto the sphere and coloured green, into the job's mesh.
@@ -152,9 +152,9 @@ inline void drapoSettleQuickPairs(drapoAngleMemo& memo) {
     memo.hasQuick = false;
 }
 
-// Groups of lanes of type L that take quick pairs: the whole groups of the wide passes (see
-// demo/drapoQuickSines.h).
-// onlyWhenBusy: whether they pay only while many angles change (see drapoMeshLanes).
+// Whether groups of lanes of type L take quick pairs (the whole groups of the wide passes, see
+// demo/drapoQuickSines.h), and whether those pay only while many angles change (see
+// drapoMeshLanes).
 template <class L>
 struct drapoQuickGroups {
     static constexpr bool value = false;

@@ -125,8 +125,8 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     D sinTheta, cosTheta, sinPhi, cosPhi;
     int quick = 0;  // lanes with a quick pair
     bool viaMemos = true;
-    // A group that proves no vertex (one of four after wider ones) takes the near memos only where
-    // they hold no quick pair for it.
+    // A group that proves no vertex (one of four after wider ones, or any group of a pass without
+    // quick pairs) takes the near memos only where they hold no quick pair for it.
     if (w > 1 && row > 0 && near.kept &&
         (Quick ||
          (!near.thetaQuick && (near.phiQuickCount == 0 || drapoLaneBits(near.phiQuick, c, w) == 0))) &&
@@ -176,8 +176,8 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
             near.phiQuickCount += drapoCountBits(lanes) - drapoCountBits(drapoLaneBits(near.phiQuick, c, w));
             drapoSetLaneBits(near.phiQuick, c, w, lanes);
         } else {
-            // Its knobs hold no quick pair: only the wider groups mark their own knobs, and a pass
-            // without quick groups settles the memos first. Its columns' phi marks stay clear.
+            // Its knobs hold no quick pair: only groups that take quick pairs mark their own knobs,
+            // and a pass without them settles the memos first. Its columns' phi marks stay clear.
             near.thetaQuick = false;
         }
         ktStore(near.xKey + c, f[0]);
