@@ -80,15 +80,6 @@ KT_DRAPO_INLINE int drapoPairsOf(drapoAngleMemo& memo, int k, L angle, D& sine, 
         return 0;
     }
 }
-// The lanes of a group whose vertex its quick pairs may have moved to other floats.
-template <bool Quick, class L, class D>
-KT_DRAPO_INLINE int drapoRiskyLanes(D x, D y, D z, L xf, L yf, L zf) {
-    if constexpr (Quick)
-        return drapoQuickRiskyLanes(x, y, z, xf, yf, zf);
-    else
-        return 0;
-}
-
 // The knobs of the group from k in lanes `risky`, whose quick pairs may have moved their vertices
 // to other floats, get the library's pairs; the group's memos are brought to its angles first
 // when its pairs came from the near memos. Returns the lanes whose pairs are still quick ones.
@@ -99,8 +90,8 @@ __attribute__((noinline)) int drapoMendPairs(const drapoMeshJob& job, int k, L t
     constexpr int w = ktLaneWidth<L>::value;
     if (!fromMemos) {
         D sine, cosine;
-        drapoPairsOf<true>(*job.thetaMemo, k, theta, sine, cosine);
-        drapoPairsOf<true>(*job.phiMemo, k, phi, sine, cosine);
+        drapoQuickPairsOf(*job.thetaMemo, k, theta, sine, cosine);
+        drapoQuickPairsOf(*job.phiMemo, k, phi, sine, cosine);
     }
     alignas(64) float thetas[16], phis[16];
     ktStore(thetas, theta);
@@ -150,7 +141,7 @@ inline void drapoMeshGroup(const drapoMeshJob& job, drapoNearAngles& near, int r
     L x = ktNarrow(xd), y = ktNarrow(yd), z = ktNarrow(zd);
     if constexpr (Quick) {
         while (quick != 0) {
-            const int risky = quick & drapoRiskyLanes<true>(xd, yd, zd, x, y, z);
+            const int risky = quick & drapoQuickRiskyLanes(xd, yd, zd, x, y, z);
             if (risky == 0) break;
             // Quick pairs may have moved these vertices to other floats: the group is made again with
             // the library's pairs there.
